@@ -1,0 +1,167 @@
+#pragma once
+
+#include "stats/MemoryFigures.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+class QTimer;
+class QWidget;
+
+namespace Kalvoren {
+class Platform;
+}
+
+// The central object: owns the memory figures, samples them every two seconds on the main
+// thread, holds the tray icon and starts optimizations.
+//
+// Workers read the figures and flags from other threads, so those are atomics; everything
+// else, widgets included, belongs to the main thread.
+class AppController : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(float Free READ Free WRITE setFree)
+    Q_PROPERTY(float Inactive READ Inactive WRITE setInactive)
+    Q_PROPERTY(float Active READ Active WRITE setActive)
+    Q_PROPERTY(float Wired READ Wired WRITE setWired)
+    Q_PROPERTY(bool threadRunning READ threadRunning WRITE setThreadRunning)
+    Q_PROPERTY(bool cancelRequest READ cancelRequest WRITE setCancelRequest)
+
+public:
+    explicit AppController(std::unique_ptr<Kalvoren::Platform> platform,
+                           QObject *parent = nullptr);
+    ~AppController() override;
+
+    Kalvoren::Platform &platform() const { return *m_platform; }
+
+    // Start-up, once every outlet below is connected.
+    void awakeFromNib();
+    // One timer-driven sample.
+    void handleTimer();
+    // Stops sampling, restores the application icon when it followed the pie; always true
+    // (terminate now).
+    bool applicationShouldTerminate();
+    // One sample: reads the figures, writes the texts, feeds the log, asks the views to redraw
+    // and on every third sample refreshes the icons. A sample that fails changes nothing more.
+    void updateMemoryStats();
+
+    // Accessors. Safe from any thread.
+    float Free() const { return m_free.load(std::memory_order_relaxed); }
+    void setFree(float value) { m_free.store(value, std::memory_order_relaxed); }
+    float Inactive() const { return m_inactive.load(std::memory_order_relaxed); }
+    void setInactive(float value) { m_inactive.store(value, std::memory_order_relaxed); }
+    float Active() const { return m_active.load(std::memory_order_relaxed); }
+    void setActive(float value) { m_active.store(value, std::memory_order_relaxed); }
+    float Wired() const { return m_wired.load(std::memory_order_relaxed); }
+    void setWired(float value) { m_wired.store(value, std::memory_order_relaxed); }
+    float Ins() const { return m_ins; }
+    float Outs() const { return m_outs; }
+    qint32 TotalUnused() const { return m_totalUnused; }
+    void setTotalUnused(float value) { m_totalUnused = Kalvoren::totalUnusedFrom(value); }
+    float totalRam() const { return m_totalRam; }
+    bool threadRunning() const { return m_threadRunning.load(); }
+    void setThreadRunning(bool value) { m_threadRunning.store(value); }
+    bool cancelRequest() const { return m_cancelRequest.load(); }
+    void setCancelRequest(bool value) { m_cancelRequest.store(value); }
+    QString verStr() const { return m_verStr; }
+    void setVerStr(const QString &value) { m_verStr = value; }
+    QString verStrShort() const { return m_verStrShort; }
+    void setVerStrShort(const QString &value) { m_verStrShort = value; }
+    QProgressBar *progress() const { return m_progress; }
+    void setProgress(QProgressBar *value) { m_progress = value; }
+
+    bool mainWindowVisible() const { return m_mainWindowVisible; }
+    bool optUpdatesAppIcon() const { return m_optUpdatesAppIcon; }
+    void setOptUpdatesAppIcon(bool value) { m_optUpdatesAppIcon = value; }
+    int iconCounter() const { return m_iconCounter; }
+    bool timerProcActive() const { return m_timerProcActive; }
+    QTimer *timer() const { return m_timer; }
+    // How many icon refreshes have run; lets tests follow the cadence.
+    int iconRefreshCount() const { return m_iconRefreshCount; }
+
+    // -- optimizer (optimizer/AppControllerOptimizer.cpp) ---------------------------------
+    // The optimize button's action; also the scripting command's, with the application as
+    // sender. Starts a run (or shows the notice first), or asks a running one to stop.
+    void goButton(QObject *sender = nullptr);
+    // Starts a run without any check.
+    void deferredGo();
+
+    // -- optimization notices (optimizer/OptimizationNotices.cpp) -------------------------
+    // Shows the notice before a run unless the user hid it; true when it did.
+    bool showHelper1();
+    // Sent at the end of every run.
+    void showHelper2();
+
+    // -- windows opened from the menu (app/AppControllerWindows.cpp) ----------------------
+    void showAbout();
+    void showLoggerWindow();
+    void showBenchmarkWindow();
+    void showProcessWindow();
+
+    // -- tray and menus -------------------------------------------------------------------
+
+    // -- memory log -----------------------------------------------------------------------
+
+    // -- benchmark ------------------------------------------------------------------------
+
+    // Outlets, connected by the interface (Interface.cpp). Not owned.
+    QPointer<QWidget> mainWindow;
+    QPointer<QWidget> statsView;
+    QPointer<QPushButton> theMainButton;
+    QPointer<QLabel> freeInfo;
+    QPointer<QLabel> inactiveInfo;
+    QPointer<QLabel> wiredInfo;
+    QPointer<QLabel> activeInfo;
+    QPointer<QLabel> ramView;
+    QPointer<QWidget> aboutBox;
+    QPointer<QWidget> loggerWindow;
+    QPointer<QWidget> benchmarkWindow;
+    QPointer<QWidget> processWindow;
+
+signals:
+    // After every sample that produced figures.
+    void sampled();
+
+private:
+    // Redraws the tray and application icons; runs under the application lock on samples
+    // 1, 4, 7 ...
+    void refreshIcons();
+
+    // -- optimizer state ------------------------------------------------------------------
+
+    // -- tray state -----------------------------------------------------------------------
+
+    std::unique_ptr<Kalvoren::Platform> m_platform;
+    Kalvoren::VmStatPattern m_pattern;
+
+    std::atomic<bool> m_threadRunning { false };
+    std::atomic<bool> m_cancelRequest { false };
+    bool m_mainWindowVisible = false;
+    bool m_optUpdatesAppIcon = false;
+    bool m_hasInitializedStatusItem = false;
+    int m_iconCounter = 0;
+    int m_iconRefreshCount = 0;
+    bool m_timerProcActive = false;
+    QTimer *m_timer = nullptr;
+    QIcon m_originalIcon;
+    QString m_verStr;
+    QString m_verStrShort;
+    QPointer<QProgressBar> m_progress;
+
+    std::atomic<float> m_free { 0 };
+    std::atomic<float> m_inactive { 0 };
+    std::atomic<float> m_active { 0 };
+    std::atomic<float> m_wired { 0 };
+    float m_ins = 0;
+    float m_outs = 0;
+    qint32 m_totalUnused = 0;
+    float m_totalRam = 0;
+};

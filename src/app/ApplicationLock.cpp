@@ -1,0 +1,11 @@
+#include "ApplicationLock.h"
+
+namespace Kalvoren {
+
+QRecursiveMutex &applicationLock()
+{
+    static QRecursiveMutex lock;
+    return lock;
+}
+
+} // namespace Kalvoren

@@ -1,0 +1,49 @@
+#include "KalvorenMain.h"
+
+#include "AppController.h"
+#include "Interface.h"
+#include "MainWindow.h"
+#include "MyApplication.h"
+#include "cli/Cli.h"
+#include "platform/Platform.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace Kalvoren {
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+            || !qEnvironmentVariableIsEmpty("DISPLAY")
+            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int kalvorenMain(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    if (isCliInvocation(arguments)) {
+        QCoreApplication app(argc, argv);
+        return runCli(arguments, CliContext());
+    }
+    if (!hasDisplay()) {
+        std::fputs("kalvoren: no display (DISPLAY and WAYLAND_DISPLAY are unset); "
+                   "printing the memory figures instead\n",
+                   stderr);
+        QCoreApplication app(argc, argv);
+        return printStatsOnce(CliContext());
+    }
+
+    MyApplication app(argc, argv);
+    std::unique_ptr<Interface> ui = createInterface(createPlatform());
+    app.setDelegate(ui->controller.get());
+    ui->mainWindow->show();
+    ui->controller->awakeFromNib();
+    return app.exec();
+}
+
+} // namespace Kalvoren

@@ -1,0 +1,84 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *swatch(const QColor &colour)
+{
+    auto *label = new QLabel;
+    label->setFixedSize(12, 12);
+    label->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #555;")
+                                 .arg(colour.name()));
+    return label;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QWidget(parent)
+    , m_statsView(new QWidget)
+    , m_mainButton(new QPushButton(tr("Optimize Memory")))
+    , m_progress(new QProgressBar)
+    , m_freeInfo(new QLabel)
+    , m_inactiveInfo(new QLabel)
+    , m_wiredInfo(new QLabel)
+    , m_activeInfo(new QLabel)
+    , m_ramView(new QLabel)
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("Kalvoren"));
+    m_statsView->setObjectName(QStringLiteral("statsView"));
+    m_statsView->setFixedSize(160, 160);
+    m_mainButton->setObjectName(QStringLiteral("theMainButton"));
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setTextVisible(false);
+    m_progress->setRange(0, 1000);
+    m_progress->setValue(0);
+    m_progress->setVisible(false);
+
+    auto *figures = new QGridLayout;
+    const struct
+    {
+        const char *title;
+        QColor colour;
+        QLabel *value;
+        const char *name;
+    } rows[] = {
+        { "Free", Qt::green, m_freeInfo, "freeInfo" },
+        { "Inactive", Qt::blue, m_inactiveInfo, "inactiveInfo" },
+        { "Wired", Qt::red, m_wiredInfo, "wiredInfo" },
+        { "Active", Qt::yellow, m_activeInfo, "activeInfo" },
+    };
+    int row = 0;
+    for (const auto &r : rows) {
+        r.value->setObjectName(QLatin1String(r.name));
+        r.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        r.value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        figures->addWidget(swatch(r.colour), row, 0);
+        figures->addWidget(new QLabel(tr(r.title)), row, 1);
+        figures->addWidget(r.value, row, 2);
+        ++row;
+    }
+    m_ramView->setObjectName(QStringLiteral("ramView"));
+    m_ramView->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    figures->addWidget(new QLabel(tr("Total")), row, 1);
+    figures->addWidget(m_ramView, row, 2);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_statsView, 0, Qt::AlignHCenter);
+    layout->addLayout(figures);
+    layout->addWidget(m_mainButton);
+    layout->addWidget(m_progress);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    emit closeRequested();
+}

@@ -1,0 +1,142 @@
+#include "Cli.h"
+
+#include "StatsCommand.h"
+#include "platform/Platform.h"
+
+#include <QByteArray>
+
+#include <thread>
+
+namespace Kalvoren {
+namespace {
+
+struct Command
+{
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &arguments, const CliContext &context);
+};
+
+const Command commands[] = {
+    { "stats", "print free, inactive, wired and active memory", runStatsCommand },
+    // optimize
+
+    // benchmark
+
+    // processes
+};
+
+QString usage()
+{
+    QString text = QStringLiteral(
+            "Usage: kalvoren [COMMAND] [OPTIONS]\n"
+            "Shows how physical memory is used and reclaims inactive memory.\n"
+            "Without a command, starts the desktop program (tray icon and window).\n\n"
+            "Commands:\n");
+    for (const Command &command : commands)
+        text += QStringLiteral("  %1  %2\n").arg(QLatin1String(command.name), -10)
+                        .arg(QLatin1String(command.summary));
+    text += QStringLiteral(
+            "\nOptions:\n"
+            "  --platform NAME  read the system through 'linux' (default) or 'commands'\n"
+            "                   (vm_stat, top, purge ... on PATH)\n"
+            "  -h, --help       show this help (kalvoren COMMAND --help for a command)\n"
+            "  -V, --version    show the version\n");
+    return text;
+}
+
+} // namespace
+
+void printLine(FILE *stream, const QString &line)
+{
+    const QByteArray bytes = line.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+void printError(const CliContext &context, const QString &message)
+{
+    printLine(context.streams.err, QStringLiteral("kalvoren: ") + message);
+}
+
+bool parsePositiveNumber(const QString &option, const QString &text, double *value,
+                         QString *error)
+{
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !(v > 0) || v > 1e9) {
+        *error = QStringLiteral("%1 needs a positive number, not '%2'").arg(option, text);
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+bool isCliInvocation(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return false;
+    // Qt's own single-dash options (-platform offscreen, -style ...) belong to the desktop
+    // program; anything else, a mistyped command included, is for the command line.
+    static const char *const qtOptions[] = { "-platform", "-style", "-display", "-geometry",
+                                             "-reverse", "-session", "-qwindowtitle" };
+    for (const char *option : qtOptions) {
+        if (arguments.first() == QLatin1String(option))
+            return false;
+    }
+    return true;
+}
+
+int runCli(const QStringList &argumentsIn, CliContext context)
+{
+    QStringList arguments = argumentsIn;
+    // --platform NAME may stand anywhere.
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments.at(i) != QLatin1String("--platform"))
+            continue;
+        PlatformKind kind;
+        if (i + 1 >= arguments.size() || !platformKindFromName(arguments.at(i + 1), &kind)) {
+            printError(context, QStringLiteral("--platform takes 'linux' or 'commands'"));
+            return ExitUsage;
+        }
+        context.makePlatform = [kind] { return createPlatform(kind); };
+        arguments.remove(i, 2);
+        --i;
+    }
+    if (!context.makePlatform)
+        context.makePlatform = [] { return createPlatform(); };
+    if (!context.sleep) {
+        context.sleep = [](double seconds) {
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        };
+    }
+
+    if (arguments.isEmpty()) {
+        std::fputs(usage().toLocal8Bit().constData(), context.streams.out);
+        return ExitOk;
+    }
+    const QString first = arguments.first();
+    if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
+        std::fputs(usage().toLocal8Bit().constData(), context.streams.out);
+        return ExitOk;
+    }
+    if (first == QLatin1String("-V") || first == QLatin1String("--version")) {
+        printLine(context.streams.out, QStringLiteral("kalvoren " KALVOREN_VERSION));
+        return ExitOk;
+    }
+    for (const Command &command : commands) {
+        if (first == QLatin1String(command.name))
+            return command.run(arguments.mid(1), context);
+    }
+    printError(context, QStringLiteral("unknown command or option '%1'\n"
+                                       "Try 'kalvoren --help'.").arg(first));
+    return ExitUsage;
+}
+
+int printStatsOnce(CliContext context)
+{
+    return runCli({ QStringLiteral("stats") }, std::move(context));
+}
+
+} // namespace Kalvoren

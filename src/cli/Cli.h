@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QStringList>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace Kalvoren {
+
+class Platform;
+
+// Where a command writes, and what it reads for "-": the real streams in the program, memory
+// buffers in tests.
+struct CliStreams
+{
+    FILE *out = stdout;
+    FILE *err = stderr;
+    FILE *in = stdin;
+};
+
+// Everything a command needs from outside.
+struct CliContext
+{
+    CliStreams streams;
+    // Makes the platform to read; the live one unless a test or --platform says otherwise.
+    std::function<std::unique_ptr<Platform>()> makePlatform;
+    // Sleeps between repeated samples; tests replace it.
+    std::function<void(double seconds)> sleep;
+};
+
+// Exit codes: 0 done, 1 the work failed, 2 the command line was wrong, 130 cancelled (Ctrl-C).
+enum CliExit { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitCancelled = 130 };
+
+// True when arguments (without the program name) name a command-line command or option
+// rather than asking for the desktop program.
+bool isCliInvocation(const QStringList &arguments);
+
+// Runs the command in arguments (without the program name) and returns the exit code.
+int runCli(const QStringList &arguments, CliContext context);
+
+// Prints the figures once, the fallback when the desktop program has no display.
+int printStatsOnce(CliContext context);
+
+// "kalvoren: message" on the error stream.
+void printError(const CliContext &context, const QString &message);
+void printLine(FILE *stream, const QString &line);
+
+// Parses a non-negative decimal number for an option; false with a message when it is not one.
+bool parsePositiveNumber(const QString &option, const QString &text, double *value,
+                         QString *error);
+
+} // namespace Kalvoren

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace Kalvoren {
+
+// What Kalvoren needs from the operating system.
+//
+// To port Kalvoren, implement every function below in a folder of its own (see linux/ and
+// commands/) and return it from createPlatform(). Nothing outside platform/ opens a system
+// file or starts a system command. Every function may be called from any thread; an
+// implementation keeps whatever state it has safe for that.
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // A short name for messages and --help ("linux", "commands").
+    virtual QString name() const = 0;
+
+    // The application framework version that behaviour depends on (949 and 1038 are the
+    // thresholds). Modern systems report at least 1038.
+    virtual double frameworkVersion() const = 0;
+
+    // The system's memory statistics as vm_stat prints them: a header with the page size
+    // ("... (page size of 4096 bytes)") and labelled page counts ending in a full stop.
+    // On failure returns an empty string and, when error is given, says why in it.
+    virtual QString vmStatText(QString *error = nullptr) = 0;
+
+    // -- optimizer ----------------------------------------------------------------------
+
+    // -- process monitor ----------------------------------------------------------------
+};
+
+enum class PlatformKind { Linux, Commands };
+
+// The platform for this system: Linux unless kind says otherwise.
+std::unique_ptr<Platform> createPlatform(PlatformKind kind = PlatformKind::Linux);
+
+// Reads "linux" or "commands"; empty when the name is unknown.
+bool platformKindFromName(const QString &name, PlatformKind *kind);
+
+} // namespace Kalvoren

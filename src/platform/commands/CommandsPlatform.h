@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace Kalvoren {
+
+// For systems that have the original command-line tools (vm_stat, purge, top, ps, osascript,
+// kill): everything goes through the shell with Kesh::shellcmd, exactly as those tools are
+// called there. Tests drive it on Linux with stand-in scripts on PATH.
+class CommandsPlatform : public Platform
+{
+public:
+    explicit CommandsPlatform(double frameworkVersion = 1038.0);
+
+    QString name() const override;
+    double frameworkVersion() const override;
+    QString vmStatText(QString *error = nullptr) override;
+
+private:
+    double m_frameworkVersion;
+};
+
+} // namespace Kalvoren

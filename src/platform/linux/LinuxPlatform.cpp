@@ -1,0 +1,103 @@
+#include "LinuxPlatform.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace Kalvoren {
+
+LinuxPlatform::LinuxPlatform(const QString &procRoot)
+    : m_procRoot(procRoot)
+    , m_pageSize(quint64(sysconf(_SC_PAGESIZE)))
+{
+}
+
+LinuxPlatform::~LinuxPlatform()
+{
+    if (m_meminfoFd >= 0)
+        ::close(m_meminfoFd);
+    if (m_vmstatFd >= 0)
+        ::close(m_vmstatFd);
+}
+
+QString LinuxPlatform::name() const
+{
+    return QStringLiteral("linux");
+}
+
+double LinuxPlatform::frameworkVersion() const
+{
+    // A modern system: the eight-group pattern and the optimizer's modern row.
+    return 1038.0;
+}
+
+bool LinuxPlatform::readProcFile(int *fd, const char *name, QByteArray *buffer, QString *error)
+{
+    const QString path = m_procRoot + QLatin1Char('/') + QLatin1String(name);
+    if (*fd < 0) {
+        *fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (*fd < 0) {
+            if (error)
+                *error = QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(
+                                                                                std::strerror(errno)));
+            return false;
+        }
+    }
+    if (buffer->size() < 8192)
+        buffer->resize(8192);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == buffer->size())
+            buffer->resize(buffer->size() * 2);
+        const ssize_t n = ::pread(*fd, buffer->data() + used, size_t(buffer->size() - used),
+                                  off_t(used));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (error)
+                *error = QStringLiteral("cannot read %1: %2").arg(path, QString::fromLocal8Bit(
+                                                                                std::strerror(errno)));
+            ::close(*fd);
+            *fd = -1;
+            return false;
+        }
+        if (n == 0)
+            break;
+        used += n;
+    }
+    buffer->truncate(used);
+    return true;
+}
+
+MemInfo LinuxPlatform::readMemInfo(QString *error)
+{
+    QMutexLocker locker(&m_mutex);
+    if (!readProcFile(&m_meminfoFd, "meminfo", &m_meminfoBuffer, error))
+        return {};
+    return parseMemInfo(m_meminfoBuffer);
+}
+
+QString LinuxPlatform::vmStatText(QString *error)
+{
+    QMutexLocker locker(&m_mutex);
+    if (!readProcFile(&m_meminfoFd, "meminfo", &m_meminfoBuffer, error))
+        return QString(QLatin1String(""));
+    const MemInfo info = parseMemInfo(m_meminfoBuffer);
+    // Page-in and page-out counts are a nicety; a missing /proc/vmstat leaves them 0.
+    VmCounters counters;
+    if (readProcFile(&m_vmstatFd, "vmstat", &m_vmstatBuffer, nullptr))
+        counters = parseVmCounters(m_vmstatBuffer);
+    const VmStatRendering rendering = renderVmStat(info, counters, m_pageSize);
+    if (!rendering.error.isEmpty()) {
+        if (error)
+            *error = rendering.error;
+        return QString(QLatin1String(""));
+    }
+    return QString::fromLatin1(rendering.text);
+}
+
+} // namespace Kalvoren

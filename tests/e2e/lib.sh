@@ -1,0 +1,65 @@
+# Shared set-up for the end-to-end tests: a private X server, a tray host and a session bus.
+# Source it; call e2e_start_display, then e2e_start_tray / e2e_start_bus as needed.
+# A test that cannot start Xvfb exits 77, which CTest reports as skipped.
+
+E2E_ARTIFACTS=${E2E_ARTIFACTS:-$(pwd)/artifacts}
+mkdir -p "$E2E_ARTIFACTS"
+E2E_PIDS=()
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap e2e_cleanup EXIT
+
+e2e_skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+
+e2e_start_display() {
+    command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed"
+    local n
+    for n in $(seq 90 140); do
+        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        E2E_PIDS+=($!)
+        export DISPLAY=":$n"
+        local i
+        for i in $(seq 1 50); do
+            xdpyinfo >/dev/null 2>&1 && { unset QT_QPA_PLATFORM; return 0; }
+            sleep 0.1
+        done
+        e2e_skip "Xvfb did not start on :$n"
+    done
+    e2e_skip "no free X display number"
+}
+
+e2e_start_tray() {
+    trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
+        --transparent false >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    sleep 1
+}
+
+# Starts a private session bus for this test and exports its address.
+e2e_start_bus() {
+    eval "$(dbus-launch --sh-syntax)"
+    E2E_PIDS+=("$DBUS_SESSION_BUS_PID")
+}
+
+# e2e_screenshot NAME: saves the whole screen as $E2E_ARTIFACTS/NAME.png
+e2e_screenshot() {
+    import -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null || true
+}
+
+# e2e_wait_for_window NAME [SECONDS]: waits until a window with that title is mapped.
+e2e_wait_for_window() {
+    local name=$1 seconds=${2:-10} i
+    for i in $(seq 1 $((seconds * 10))); do
+        xdotool search --onlyvisible --name "$name" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what Kalvoren needs to build, run and test on Debian 12. Safe to run again.
+#   tools/install-deps.sh          build and run
+#   tools/install-deps.sh --test   also what the tests need (Xvfb, a tray host, D-Bus tools ...)
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+    libqt6svg6 qt6-qpa-plugins
+)
+test_packages=(
+    xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
+    imagemagick procps
+)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 update -q
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "${missing[@]}"
