@@ -62,6 +62,8 @@ std::optional<MemoryFigures> figuresFromVmStat(const QString &text, VmStatPatter
 qint32 totalUnusedFrom(float unusedBytes)
 {
     constexpr float limit = 2147483648.0f; // 2^31, exactly representable
+    if (std::isnan(unusedBytes))
+        return 0;
     if (!(unusedBytes > -limit))
         return std::numeric_limits<qint32>::min();
     if (unusedBytes >= limit)

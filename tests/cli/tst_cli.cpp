@@ -1,0 +1,264 @@
+#include "cli/Cli.h"
+#include "cli/StatsCommand.h"
+#include "platform/Platform.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace Kalvoren;
+
+namespace {
+
+const char workedExample[] = "Mach Virtual Memory Statistics: (page size of 4096 bytes)\n"
+                             "Pages free:                          31111.\n"
+                             "Pages active:                       123457.\n"
+                             "Pages inactive:                      54321.\n"
+                             "Pages speculative:                    1234.\n"
+                             "Pages wired down:                    76543.\n"
+                             "Pageins:                            999001.\n"
+                             "Pageouts:                             2002.\n";
+
+class FakePlatform : public Platform
+{
+public:
+    QString text = QString::fromLatin1(workedExample);
+    QString error;
+    int *reads = nullptr;
+
+    QString name() const override { return QStringLiteral("fake"); }
+    double frameworkVersion() const override { return 1038; }
+    QString vmStatText(QString *e) override
+    {
+        if (reads)
+            ++*reads;
+        if (e)
+            *e = error;
+        return text;
+    }
+};
+
+// Runs a command with memory-backed streams and keeps what it printed.
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QString drain(FILE *f)
+{
+    std::fflush(f);
+    std::rewind(f);
+    QByteArray bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    std::fclose(f);
+    return QString::fromUtf8(bytes);
+}
+
+Run run(const QStringList &arguments, std::function<std::unique_ptr<Platform>()> platform = {},
+        QList<double> *sleeps = nullptr, const QByteArray &input = {})
+{
+    CliContext context;
+    context.streams.out = std::tmpfile();
+    context.streams.err = std::tmpfile();
+    context.streams.in = std::tmpfile();
+    std::fwrite(input.constData(), 1, size_t(input.size()), context.streams.in);
+    std::rewind(context.streams.in);
+    context.makePlatform = platform ? platform : [] { return std::make_unique<FakePlatform>(); };
+    context.sleep = [sleeps](double s) {
+        if (sleeps)
+            sleeps->append(s);
+    };
+    Run r;
+    r.status = runCli(arguments, context);
+    r.out = drain(context.streams.out);
+    r.err = drain(context.streams.err);
+    std::fclose(context.streams.in);
+    return r;
+}
+
+QString dataPath(const char *name)
+{
+    return QStringLiteral(KALVOREN_TEST_DATA "/vm_stat/") + QLatin1String(name);
+}
+
+} // namespace
+
+class tst_Cli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statsPrintsTheFiveTexts();
+    void statsJson();
+    void statsRepeatsLikeVmstat();
+    void statsFromSavedOutputs_data();
+    void statsFromSavedOutputs();
+    void statsFromStandardInput();
+    void textWithoutFiguresIsAnErrorNotZeros();
+    void liveFailureIsReported();
+    void badCommandLines_data();
+    void badCommandLines();
+    void helpAndVersion();
+    void desktopArgumentsAreNotCommands();
+};
+
+void tst_Cli::statsPrintsTheFiveTexts()
+{
+    const Run r = run({ "stats" });
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QStringLiteral("Free: 126.35 MB\nInactive: 212.19 MB\nWired: 299.00 MB\n"
+                                   "Active: 482.25 MB\nTotal: 1.09 GB\n"));
+    QCOMPARE(r.err, QString());
+}
+
+void tst_Cli::statsJson()
+{
+    const Run r = run({ "stats", "--json" });
+    QCOMPARE(r.status, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(o.value("free").toString(), QStringLiteral("126.35 MB"));
+    QCOMPARE(o.value("total").toString(), QStringLiteral("1.09 GB"));
+    QCOMPARE(o.value("free_bytes").toDouble(), 132485120.0);
+    QCOMPARE(o.value("wired_bytes").toDouble(), 313520128.0);
+    QCOMPARE(o.value("pageins").toDouble(), 999001.0);
+}
+
+void tst_Cli::statsRepeatsLikeVmstat()
+{
+    int reads = 0;
+    QList<double> sleeps;
+    auto platform = [&reads] {
+        auto p = std::make_unique<FakePlatform>();
+        p->reads = &reads;
+        return p;
+    };
+    Run r = run({ "stats", "--interval", "0.5", "--count", "3" }, platform, &sleeps);
+    QCOMPARE(r.status, 0);
+    QCOMPARE(reads, 3);
+    QCOMPARE(sleeps, (QList<double> { 0.5, 0.5 }));
+    QCOMPARE(r.out.count(QLatin1String("Free: ")), 3);
+
+    // --count alone samples at the program's two-second rhythm; JSON gives one line each.
+    sleeps.clear();
+    r = run({ "stats", "--count", "2", "--json" }, platform, &sleeps);
+    QCOMPARE(sleeps, (QList<double> { 2.0 }));
+    QCOMPARE(r.out.count(QLatin1Char('\n')), 2);
+}
+
+void tst_Cli::statsFromSavedOutputs_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("10.6, speculative line") << dataPath("ohai-osx-10.6-era.txt")
+                                            << QStringLiteral("Free: 10494.63 MB");
+    QTest::newRow("16k pages") << dataPath("ansible-macos-apple-silicon-16k.txt")
+                               << QStringLiteral("Free: 385.66 MB");
+    QTest::newRow("10.4, no speculative line") << dataPath("benchmarkdotnet-osx-10.4-format-normalized.txt")
+                                               << QStringLiteral("Free: 21.63 MB");
+    // The same text pasted from a web page: byte-order mark, no-break spaces, no final newline.
+    QTest::newRow("10.4 pasted") << dataPath("benchmarkdotnet-osx-10.4-format-nbsp.txt")
+                                 << QStringLiteral("Free: 21.63 MB");
+}
+
+void tst_Cli::statsFromSavedOutputs()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, firstLine);
+    // The live platform must not be asked when a file is given.
+    const Run r = run({ "stats", "--from", file }, [] {
+        qFatal("platform made for --from");
+        return std::unique_ptr<Platform>();
+    });
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out.section(QLatin1Char('\n'), 0, 0), firstLine);
+    QCOMPARE(r.out.count(QLatin1Char('\n')), 5);
+}
+
+void tst_Cli::statsFromStandardInput()
+{
+    const Run r = run({ "stats", "--from", "-" }, {}, nullptr, QByteArray(workedExample));
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.startsWith(QLatin1String("Free: 126.35 MB\n")));
+}
+
+void tst_Cli::textWithoutFiguresIsAnErrorNotZeros()
+{
+    Run r = run({ "stats", "--from", "-" }, {}, nullptr, "hello\nPages free: 12.\n");
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+    QVERIFY(r.err.startsWith(QLatin1String("kalvoren: no memory figures in standard input")));
+
+    r = run({ "stats", "--from", "/nonexistent/vm_stat.txt" });
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.contains(QLatin1String("cannot read /nonexistent/vm_stat.txt")));
+}
+
+void tst_Cli::liveFailureIsReported()
+{
+    const Run r = run({ "stats" }, [] {
+        auto p = std::make_unique<FakePlatform>();
+        p->text.clear();
+        p->error = QStringLiteral("/proc/meminfo has no Active field");
+        return p;
+    });
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.err, QStringLiteral("kalvoren: cannot read the memory figures: "
+                                   "/proc/meminfo has no Active field\n"));
+}
+
+void tst_Cli::badCommandLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("unknown command") << QStringList { "stat" };
+    QTest::newRow("unknown option") << QStringList { "stats", "--jsn" };
+    QTest::newRow("interval not a number") << QStringList { "stats", "--interval", "abc" };
+    QTest::newRow("interval zero") << QStringList { "stats", "--interval", "0" };
+    QTest::newRow("count zero") << QStringList { "stats", "--count", "0" };
+    QTest::newRow("count fraction") << QStringList { "stats", "--count", "1.5" };
+    QTest::newRow("missing value") << QStringList { "stats", "--from" };
+    QTest::newRow("from with interval") << QStringList { "stats", "--from", "x", "--interval", "1" };
+    QTest::newRow("bad platform") << QStringList { "--platform", "mac", "stats" };
+}
+
+void tst_Cli::badCommandLines()
+{
+    QFETCH(QStringList, arguments);
+    const Run r = run(arguments);
+    QCOMPARE(r.status, 2);
+    QCOMPARE(r.out, QString());
+    QVERIFY(r.err.startsWith(QLatin1String("kalvoren: ")));
+}
+
+void tst_Cli::helpAndVersion()
+{
+    Run r = run({ "--version" });
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QStringLiteral("kalvoren 3.5.0\n"));
+    r = run({ "--help" });
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.contains(QLatin1String("stats")));
+    r = run({ "stats", "--help" });
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.contains(QLatin1String("--from FILE")));
+}
+
+void tst_Cli::desktopArgumentsAreNotCommands()
+{
+    QVERIFY(!isCliInvocation({}));
+    QVERIFY(!isCliInvocation({ "-platform", "offscreen" }));
+    QVERIFY(isCliInvocation({ "stats" }));
+    QVERIFY(isCliInvocation({ "--help" }));
+    QVERIFY(isCliInvocation({ "stat" }));
+}
+
+QTEST_APPLESS_MAIN(tst_Cli)
+#include "tst_cli.moc"
