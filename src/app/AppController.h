@@ -1,7 +1,9 @@
 #pragma once
 
+#include "optimizer/MemoryChange.h"
 #include "stats/MemoryFigures.h"
 
+#include <QCheckBox>
 #include <QIcon>
 #include <QLabel>
 #include <QObject>
@@ -12,6 +14,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class QTimer;
 class QWidget;
@@ -97,8 +100,23 @@ public:
     // -- optimization notices (optimizer/OptimizationNotices.cpp) -------------------------
     // Shows the notice before a run unless the user hid it; true when it did.
     bool showHelper1();
-    // Sent at the end of every run.
+    // Sent at the end of every run, from the worker: posts to the main thread, which shows
+    // the notice with the memory gained unless the user hid it.
     void showHelper2();
+
+    // -- notices --------------------------------------------------------------------------
+    // OK of the notice before a run: keeps the check box's choice, closes the notice, starts
+    // the run and brings the main window forward.
+    void optiInfoOkBtn1(QObject *sender = nullptr);
+    // OK of the notice after a run: keeps the check box's choice and closes the notice.
+    void optiInfoOkBtn2(QObject *sender = nullptr);
+    // Shows the main window in front, as a click on the tray icon does.
+    void bringMainWindowForward();
+    QPointer<QWidget> OptiInfo1;
+    QPointer<QCheckBox> OptiInfo1ChkBox;
+    QPointer<QWidget> OptiInfo2;
+    QPointer<QCheckBox> OptiInfo2ChkBox;
+    QPointer<QLabel> OptiInfo2Text; // the memory gained goes here
 
     // -- windows opened from the menu (app/AppControllerWindows.cpp) ----------------------
     void showAbout();
@@ -136,6 +154,13 @@ private:
     void refreshIcons();
 
     // -- optimizer state ------------------------------------------------------------------
+
+    // -- notices state --------------------------------------------------------------------
+    // Fresh figures from the platform (the controller's own when the read fails).
+    Kalvoren::MemorySnapshot takeMemorySnapshot();
+    // The main-thread half of showHelper2.
+    void showRunSummary();
+    std::optional<Kalvoren::MemorySnapshot> m_memoryBeforeRun;
 
     // -- tray state -----------------------------------------------------------------------
 

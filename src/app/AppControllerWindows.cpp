@@ -1,13 +1,14 @@
 #include "AppController.h"
+#include "WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
-namespace {
+using Kalvoren::centreAndShow;
 
-// Centres a window on the screen that holds it (or the primary one) and brings it to the
-// front. A window that does not exist yet is left alone.
+namespace Kalvoren {
+
 void centreAndShow(QWidget *window)
 {
     if (!window)
@@ -24,7 +25,7 @@ void centreAndShow(QWidget *window)
     window->activateWindow();
 }
 
-} // namespace
+} // namespace Kalvoren
 
 void AppController::showAbout()
 {

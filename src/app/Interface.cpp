@@ -2,6 +2,7 @@
 
 #include "AppController.h"
 #include "MainWindow.h"
+#include "optimizer/OptimizationNotice.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -44,6 +45,23 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     // -- process monitor --
 
     // -- optimizer and notices --
+    // The notices are children of the main window, so they go with it; they stay separate
+    // windows of their own.
+    auto *before = new OptimizationNotice(QObject::tr("Optimize Memory"), noticeBeforeRunText(),
+                                          QObject::tr("Do not show this notice again"), w);
+    before->setObjectName(QStringLiteral("OptiInfo1"));
+    before->checkBox()->setObjectName(QStringLiteral("OptiInfo1ChkBox"));
+    c->OptiInfo1 = before;
+    c->OptiInfo1ChkBox = before->checkBox();
+    QObject::connect(before->okButton(), &QPushButton::clicked, c, [c] { c->optiInfoOkBtn1(); });
+    auto *after = new OptimizationNotice(QObject::tr("Memory Optimized"), noticeAfterRunText(),
+                                         QObject::tr("Do not show this after an optimization"), w);
+    after->setObjectName(QStringLiteral("OptiInfo2"));
+    after->checkBox()->setObjectName(QStringLiteral("OptiInfo2ChkBox"));
+    c->OptiInfo2 = after;
+    c->OptiInfo2ChkBox = after->checkBox();
+    c->OptiInfo2Text = after->textLabel();
+    QObject::connect(after->okButton(), &QPushButton::clicked, c, [c] { c->optiInfoOkBtn2(); });
 
     // Closing the main window ends the program at once with status 0.
     QObject::connect(w, &MainWindow::closeRequested, [] {

@@ -4,6 +4,7 @@
 #include "Interface.h"
 #include "MainWindow.h"
 #include "MyApplication.h"
+#include "SingleInstance.h"
 #include "cli/Cli.h"
 #include "platform/Platform.h"
 
@@ -39,6 +40,18 @@ int kalvorenMain(int argc, char **argv)
     }
 
     MyApplication app(argc, argv);
+    // One Kalvoren per session: a second start shows the first one's window and ends.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QString busMessage;
+    InstanceRole role = registerInstance(&app, bus, &busMessage);
+    if (role == InstanceRole::Second) {
+        if (const std::optional<int> status =
+                    handOverToRunningInstance(&app, bus, &role, &busMessage))
+            return *status;
+    }
+    if (role == InstanceRole::Standalone)
+        qWarning("kalvoren: %s", qUtf8Printable(busMessage));
+
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     app.setDelegate(ui->controller.get());
     ui->mainWindow->show();

@@ -1,0 +1,51 @@
+#include "OptimizationNotice.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace Kalvoren {
+
+OptimizationNotice::OptimizationNotice(const QString &title, const QString &text,
+                                       const QString &checkBoxText, QWidget *parent)
+    : QDialog(parent)
+    , m_text(new QLabel(text))
+    , m_checkBox(new QCheckBox(checkBoxText))
+    , m_okButton(new QPushButton(tr("OK")))
+{
+    setWindowTitle(title);
+    setModal(false);
+    m_text->setWordWrap(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_text->setMinimumWidth(360);
+    m_okButton->setDefault(true);
+
+    auto *buttons = new QDialogButtonBox;
+    buttons->addButton(m_okButton, QDialogButtonBox::AcceptRole);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addWidget(m_checkBox);
+    layout->addWidget(buttons);
+    // OK is answered by the controller (Enter presses it, being the default button);
+    // Escape and the close control reject, which only hides the panel and starts nothing.
+}
+
+QString noticeBeforeRunText()
+{
+    return OptimizationNotice::tr(
+            "Optimizing asks the system to give back memory that programs are not using. "
+            "Kalvoren first purges the disk caches, then takes most of the free and "
+            "inactive memory for a short while, touches it, and gives it all back.\n\n"
+            "While it runs the computer may be slow for a few seconds, and programs that "
+            "sat idle may take a moment to answer afterwards. The progress bar in the "
+            "Kalvoren window shows how far it got; its Cancel button stops the run.");
+}
+
+QString noticeAfterRunText()
+{
+    return OptimizationNotice::tr("Kalvoren has finished optimizing memory.");
+}
+
+} // namespace Kalvoren
