@@ -1,0 +1,222 @@
+// The scripting command over a private session bus: the reply, the log line, what the press
+// does while idle, while a run goes on and while the notice is up; showWindow; the client.
+
+#include "../support/RunWatch.h"
+#include "../support/TestSupport.h"
+#include "app/AppController.h"
+#include "app/Interface.h"
+#include "app/MainWindow.h"
+#include "app/MyApplication.h"
+#include "app/SingleInstance.h"
+#include "cli/InstanceClient.h"
+#include "optimizer/OptimizationNotice.h"
+#include "platform/linux/LinuxPlatform.h"
+
+#include <QDBusConnection>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <thread>
+
+using namespace Kalvoren;
+using namespace KalvorenTest;
+
+namespace {
+KalvorenTest::PrivateBus *theBus = nullptr;
+QString busProblem;
+}
+
+class TestScriptCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void optimizeAnswersAndLogsTheCaller();
+    void optimizeWhileRunningOnlyCancels();
+    void optimizeWithNoticeStartsNothingUntilOk();
+    void optimizeWithNoticeUpShowsItAgain();
+    void showWindowBringsTheMainWindowBack();
+    void clientGetsTheReplyAndNeverStartsOne();
+
+private:
+    MyApplication *app() const { return static_cast<MyApplication *>(qApp); }
+    AppController *controller() const { return m_ui->controller.get(); }
+    // Calls method over the bus from a connection of its own, so the call really travels
+    // through the daemon; the event loop keeps running meanwhile to serve it.
+    QDBusPendingCall callAsync(const QString &method);
+    void hideNoticeBeforeRun();
+
+    std::unique_ptr<FakeProc> m_proc;
+    std::unique_ptr<Interface> m_ui;
+    std::unique_ptr<QTemporaryDir> m_settingsDir;
+    LogCapture m_log;
+    QDBusConnection m_client { QStringLiteral("none") };
+};
+
+void TestScriptCommand::initTestCase()
+{
+    if (!theBus)
+        QSKIP(qPrintable(busProblem));
+    m_log.start(); // after QTest has put its own handler in, which ours passes lines on to
+    m_proc = std::make_unique<FakeProc>();
+    QString message;
+    QCOMPARE(registerInstance(app(), QDBusConnection::sessionBus(), &message),
+             InstanceRole::First);
+    m_client = QDBusConnection::connectToBus(theBus->address(), QStringLiteral("client"));
+    QVERIFY(m_client.isConnected());
+}
+
+void TestScriptCommand::init()
+{
+    m_settingsDir = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir->path());
+    m_ui = createInterface(std::make_unique<LinuxPlatform>(m_proc->root()));
+    app()->setDelegate(controller());
+    m_log.clear();
+}
+
+void TestScriptCommand::cleanup()
+{
+    // A run started by a test ends before its controller goes.
+    if (m_ui)
+        QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
+    app()->setDelegate(nullptr);
+    m_ui.reset();
+}
+
+QDBusPendingCall TestScriptCommand::callAsync(const QString &method)
+{
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+            QLatin1String(InstanceBus::service), QLatin1String(InstanceBus::path),
+            QLatin1String(InstanceBus::interface), method);
+    return m_client.asyncCall(call, 10000);
+}
+
+void TestScriptCommand::hideNoticeBeforeRun()
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("hideHelper1"), QStringLiteral("yes"));
+    settings.sync();
+}
+
+void TestScriptCommand::optimizeAnswersAndLogsTheCaller()
+{
+    hideNoticeBeforeRun();
+    QDBusPendingReply<QString> reply = callAsync(QStringLiteral("optimize"));
+    QTRY_VERIFY(reply.isFinished());
+    QVERIFY2(reply.isValid(), qPrintable(reply.error().message()));
+    QCOMPARE(reply.value(), QStringLiteral("Kalvoren Optimize Initiated"));
+
+    const QStringList lines = m_log.linesStartingWith(QStringLiteral("optimizeScriptCommand:"));
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines.first(), QStringLiteral("optimizeScriptCommand:org.kalvoren.Kalvoren.optimize "
+                                           "from ")
+                     + m_client.baseService());
+    // The notice is hidden, so the call is a press that starts the run at once.
+    QVERIFY(!controller()->OptiInfo1->isVisible());
+    QTRY_VERIFY(runStarted(*controller(), m_log));
+}
+
+void TestScriptCommand::optimizeWhileRunningOnlyCancels()
+{
+    controller()->setThreadRunning(true); // a run is under way
+    QDBusPendingReply<QString> reply = callAsync(QStringLiteral("optimize"));
+    QTRY_VERIFY(reply.isFinished());
+    QCOMPARE(reply.value(), QStringLiteral("Kalvoren Optimize Initiated"));
+    QVERIFY(controller()->cancelRequest());
+    QVERIFY(!controller()->OptiInfo1->isVisible());
+    controller()->setThreadRunning(false);
+    QVERIFY(!runStarted(*controller(), m_log));
+    controller()->setCancelRequest(false);
+}
+
+void TestScriptCommand::optimizeWithNoticeStartsNothingUntilOk()
+{
+    // Fresh settings: the notice is on.
+    controller()->mainWindow->hide();
+    QDBusPendingReply<QString> reply = callAsync(QStringLiteral("optimize"));
+    QTRY_VERIFY(reply.isFinished());
+    // The script is answered while the notice still waits for the user.
+    QCOMPARE(reply.value(), QStringLiteral("Kalvoren Optimize Initiated"));
+    QVERIFY(controller()->OptiInfo1->isVisible());
+    QTest::qWait(100);
+    QVERIFY(!runStarted(*controller(), m_log));
+    QVERIFY(!controller()->cancelRequest());
+
+    auto *notice = qobject_cast<OptimizationNotice *>(controller()->OptiInfo1.data());
+    QVERIFY(notice);
+    QTest::mouseClick(notice->okButton(), Qt::LeftButton);
+    QVERIFY(!controller()->OptiInfo1->isVisible());
+    QVERIFY(controller()->mainWindow->isVisible());
+    QTRY_VERIFY(runStarted(*controller(), m_log));
+}
+
+void TestScriptCommand::optimizeWithNoticeUpShowsItAgain()
+{
+    for (int i = 0; i < 2; ++i) {
+        QDBusPendingReply<QString> reply = callAsync(QStringLiteral("optimize"));
+        QTRY_VERIFY(reply.isFinished());
+        QCOMPARE(reply.value(), QStringLiteral("Kalvoren Optimize Initiated"));
+    }
+    QVERIFY(controller()->OptiInfo1->isVisible());
+    QVERIFY(!runStarted(*controller(), m_log));
+    // Closing the notice any other way than OK starts nothing either.
+    controller()->OptiInfo1->close();
+    QTest::qWait(50);
+    QVERIFY(!runStarted(*controller(), m_log));
+}
+
+void TestScriptCommand::showWindowBringsTheMainWindowBack()
+{
+    controller()->mainWindow->hide();
+    QDBusPendingCall call = callAsync(QStringLiteral("showWindow"));
+    QTRY_VERIFY(call.isFinished());
+    QVERIFY(!call.isError());
+    QVERIFY(controller()->mainWindow->isVisible());
+    QCOMPARE(m_log.linesStartingWith(QStringLiteral("showWindow:")).size(), 1);
+    QVERIFY(!runStarted(*controller(), m_log));
+}
+
+void TestScriptCommand::clientGetsTheReplyAndNeverStartsOne()
+{
+    controller()->setThreadRunning(true); // so the press only cancels
+    // The client blocks, so it runs on a thread while this one serves the call.
+    InstanceReply reply;
+    std::thread caller([&] { reply = callRunningInstance(QStringLiteral("optimize"), m_client); });
+    QTRY_VERIFY(controller()->cancelRequest());
+    caller.join();
+    controller()->setThreadRunning(false);
+    controller()->setCancelRequest(false);
+    QCOMPARE(reply.status, InstanceReply::Status::Replied);
+    QCOMPARE(reply.text, QStringLiteral("Kalvoren Optimize Initiated"));
+
+    // Without a bus the client says so instead of hanging or pretending.
+    const QDBusConnection nowhere = QDBusConnection::connectToBus(
+            QStringLiteral("unix:path=/nonexistent/kalvoren-test-bus"), QStringLiteral("nowhere"));
+    const InstanceReply none = callRunningInstance(QStringLiteral("optimize"), nowhere);
+    QCOMPARE(none.status, InstanceReply::Status::NoBus);
+    QVERIFY(!none.text.isEmpty());
+}
+
+int main(int argc, char **argv)
+{
+    MyApplication app(argc, argv);
+    // The bus must be known before anything asks for the session bus.
+    KalvorenTest::PrivateBus bus;
+    if (bus.start(&busProblem)) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+        theBus = &bus;
+    }
+    TestScriptCommand test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_scriptcommand.moc"
