@@ -1,0 +1,252 @@
+// The notices before and after a run: when they show, what OK stores (at once, on disk),
+// that the one after a run is posted from the worker to the main thread, and its figures.
+
+#include "../support/RunWatch.h"
+#include "../support/TestSupport.h"
+#include "app/AppController.h"
+#include "app/Interface.h"
+#include "optimizer/MemoryChange.h"
+#include "optimizer/OptimizationNotice.h"
+#include "platform/linux/LinuxPlatform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+#include <QTest>
+
+#include <memory>
+#include <thread>
+
+using namespace Kalvoren;
+using namespace KalvorenTest;
+
+class TestOptimizationNotices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void beforeRunNoticeShowsUnlessHidden_data();
+    void beforeRunNoticeShowsUnlessHidden();
+    void okWithBoxTickedHidesForGoodAtOnce();
+    void okWithBoxClearStoresNothingAndKeepsAnEarlierYes();
+    void okWhileARunIsUnderWayStartsNoSecondRun();
+    void afterRunNoticeIsPostedFromTheWorker();
+    void afterRunNoticeHiddenByItsCheckBox();
+    void memoryChangeText_data();
+    void memoryChangeText();
+
+private:
+    AppController *controller() const { return m_ui->controller.get(); }
+    OptimizationNotice *notice(const QPointer<QWidget> &panel) const
+    {
+        return qobject_cast<OptimizationNotice *>(panel.data());
+    }
+    QString settingsFile() const { return m_settingsDir->filePath("Kalvoren/Kalvoren.conf"); }
+    void writeSettingsFile(const QByteArray &text);
+    QByteArray settingsOnDisk() const;
+
+    FakeProc m_proc;
+    LogCapture m_log;
+    std::unique_ptr<QTemporaryDir> m_settingsDir;
+    std::unique_ptr<Interface> m_ui;
+};
+
+void TestOptimizationNotices::initTestCase()
+{
+    m_log.start();
+    QCoreApplication::setOrganizationName(QStringLiteral("Kalvoren"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kalvoren"));
+}
+
+void TestOptimizationNotices::init()
+{
+    // A fresh directory each time: QSettings keeps files it has read in a cache by name.
+    m_settingsDir = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir->path());
+    m_proc.setMemory(100, 50, 300);
+    m_ui = createInterface(std::make_unique<LinuxPlatform>(m_proc.root()));
+    m_log.clear();
+}
+
+void TestOptimizationNotices::cleanup()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
+    m_ui.reset();
+}
+
+void TestOptimizationNotices::writeSettingsFile(const QByteArray &text)
+{
+    QDir().mkpath(QFileInfo(settingsFile()).path());
+    QFile file(settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+QByteArray TestOptimizationNotices::settingsOnDisk() const
+{
+    QFile file(settingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestOptimizationNotices::beforeRunNoticeShowsUnlessHidden_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("fresh account") << QByteArray() << true;
+    QTest::newRow("yes") << QByteArray("[General]\nhideHelper1=yes\n") << false;
+    QTest::newRow("no") << QByteArray("[General]\nhideHelper1=no\n") << true;
+    QTest::newRow("capital YES") << QByteArray("[General]\nhideHelper1=YES\n") << true;
+    QTest::newRow("true") << QByteArray("[General]\nhideHelper1=true\n") << true;
+    QTest::newRow("1") << QByteArray("[General]\nhideHelper1=1\n") << true;
+    QTest::newRow("a list") << QByteArray("[General]\nhideHelper1=yes, yes\n") << true;
+    QTest::newRow("the other key") << QByteArray("[General]\nhideHelper2=yes\n") << true;
+}
+
+void TestOptimizationNotices::beforeRunNoticeShowsUnlessHidden()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, shown);
+    if (!file.isEmpty())
+        writeSettingsFile(file);
+    QCOMPARE(controller()->showHelper1(), shown);
+    QCOMPARE(controller()->OptiInfo1->isVisible(), shown);
+
+    // Through the button: a notice means no run until OK; no notice means the run starts.
+    controller()->OptiInfo1->hide();
+    QTest::mouseClick(controller()->theMainButton, Qt::LeftButton);
+    QCOMPARE(controller()->OptiInfo1->isVisible(), shown);
+    QCOMPARE(runStarted(*controller(), m_log), !shown);
+}
+
+void TestOptimizationNotices::okWithBoxTickedHidesForGoodAtOnce()
+{
+    QVERIFY(controller()->showHelper1());
+    controller()->OptiInfo1ChkBox->setChecked(true);
+    controller()->mainWindow->hide();
+    QTest::mouseClick(notice(controller()->OptiInfo1)->okButton(), Qt::LeftButton);
+
+    // On disk already, not only in QSettings' memory.
+    QVERIFY2(settingsOnDisk().contains("hideHelper1=yes"), settingsOnDisk().constData());
+    QVERIFY(!controller()->OptiInfo1->isVisible());
+    QVERIFY(controller()->mainWindow->isVisible());
+    QTRY_VERIFY(runStarted(*controller(), m_log));
+    QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
+
+    // From the next press on, the run starts at once.
+    QVERIFY(!controller()->showHelper1());
+    QVERIFY(!controller()->OptiInfo1->isVisible());
+}
+
+void TestOptimizationNotices::okWithBoxClearStoresNothingAndKeepsAnEarlierYes()
+{
+    QVERIFY(controller()->showHelper1());
+    controller()->OptiInfo1ChkBox->setChecked(false);
+    controller()->optiInfoOkBtn1();
+    QVERIFY(!settingsOnDisk().contains("hideHelper1"));
+    QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
+    QVERIFY(controller()->showHelper1()); // shown again at the next press
+
+    // A clear box at OK never takes back an earlier "yes" (nor does a half-ticked one).
+    writeSettingsFile("[General]\nhideHelper1=yes\nhideHelper2=yes\n");
+    controller()->OptiInfo1ChkBox->setCheckState(Qt::PartiallyChecked);
+    controller()->optiInfoOkBtn1();
+    QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
+    controller()->OptiInfo2ChkBox->setChecked(false);
+    controller()->optiInfoOkBtn2();
+    QCOMPARE(QSettings().value("hideHelper1").toString(), QStringLiteral("yes"));
+    QCOMPARE(QSettings().value("hideHelper2").toString(), QStringLiteral("yes"));
+}
+
+void TestOptimizationNotices::okWhileARunIsUnderWayStartsNoSecondRun()
+{
+    QVERIFY(controller()->showHelper1());
+    controller()->setThreadRunning(true); // started meanwhile by other means
+    controller()->optiInfoOkBtn1();
+    QVERIFY(!controller()->OptiInfo1->isVisible());
+    QVERIFY(!controller()->cancelRequest()); // OK is no cancel request either
+    controller()->setThreadRunning(false);
+    QTest::qWait(50);
+    QVERIFY(!runStarted(*controller(), m_log));
+}
+
+void TestOptimizationNotices::afterRunNoticeIsPostedFromTheWorker()
+{
+    writeSettingsFile("[General]\nhideHelper1=yes\n");
+    QVERIFY(!controller()->showHelper1()); // the moment before a run: 100 MB free
+    m_proc.setMemory(600, 10, 900);        // what the run gave back
+
+    std::thread worker([this] { controller()->showHelper2(); });
+    worker.join();
+    // The worker only posted: nothing is on screen until the main thread gets to it.
+    QVERIFY(!controller()->OptiInfo2->isVisible());
+    QTRY_VERIFY(controller()->OptiInfo2->isVisible());
+
+    const QString text = controller()->OptiInfo2Text->text();
+    QVERIFY2(text.contains(QStringLiteral("Free memory: 100.00 MB \u2192 600.00 MB "
+                                          "(+500.00 MB)")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Available memory: 300.00 MB \u2192 900.00 MB "
+                                          "(+600.00 MB)")),
+             qPrintable(text));
+
+    controller()->OptiInfo2ChkBox->setChecked(true);
+    QTest::mouseClick(notice(controller()->OptiInfo2)->okButton(), Qt::LeftButton);
+    QVERIFY(!controller()->OptiInfo2->isVisible());
+    QVERIFY2(settingsOnDisk().contains("hideHelper2=yes"), settingsOnDisk().constData());
+}
+
+void TestOptimizationNotices::afterRunNoticeHiddenByItsCheckBox()
+{
+    writeSettingsFile("[General]\nhideHelper2=yes\n");
+    controller()->showHelper2();
+    QTest::qWait(50);
+    QVERIFY(!controller()->OptiInfo2->isVisible());
+    // Hiding the second notice does not hide the first.
+    QVERIFY(controller()->showHelper1());
+}
+
+void TestOptimizationNotices::memoryChangeText_data()
+{
+    QTest::addColumn<bool>("hasBefore");
+    QTest::addColumn<double>("freeBefore");
+    QTest::addColumn<double>("freeAfter");
+    QTest::addColumn<QString>("freeLine");
+    const double mb = 1048576.0;
+    QTest::newRow("gained") << true << 100 * mb << 612.5 * mb
+                            << "Free memory: 100.00 MB \u2192 612.50 MB (+512.50 MB)";
+    QTest::newRow("lost") << true << 612.5 * mb << 100 * mb
+                          << "Free memory: 612.50 MB \u2192 100.00 MB (-512.50 MB)";
+    QTest::newRow("unchanged") << true << 100 * mb << 100 * mb + 100
+                               << "Free memory: 100.00 MB \u2192 100.00 MB (0.00 MB)";
+    QTest::newRow("no figures before") << false << 0.0 << 2048 * mb
+                                       << "Free memory: 2048.00 MB";
+    // Beyond 4 GiB, where 32-bit byte counts would wrap.
+    QTest::newRow("large") << true << 5000 * mb << 9000 * mb
+                           << "Free memory: 5000.00 MB \u2192 9000.00 MB (+4000.00 MB)";
+}
+
+void TestOptimizationNotices::memoryChangeText()
+{
+    QFETCH(bool, hasBefore);
+    QFETCH(double, freeBefore);
+    QFETCH(double, freeAfter);
+    QFETCH(QString, freeLine);
+    std::optional<MemorySnapshot> before;
+    if (hasBefore)
+        before = MemorySnapshot { freeBefore, freeBefore * 2 };
+    const QStringList lines =
+            Kalvoren::memoryChangeText(before, MemorySnapshot { freeAfter, freeAfter * 2 })
+                    .split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), freeLine);
+    QVERIFY(lines.at(1).startsWith(QLatin1String("Available memory: ")));
+}
+
+QTEST_MAIN(TestOptimizationNotices)
+#include "tst_optimizationnotices.moc"
