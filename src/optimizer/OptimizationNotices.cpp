@@ -117,6 +117,8 @@ void AppController::bringMainWindowForward()
 {
     if (!mainWindow)
         return;
+    // A minimised window would stay minimised through show() and raise().
+    mainWindow->setWindowState(mainWindow->windowState() & ~Qt::WindowMinimized);
     mainWindow->show();
     mainWindow->raise();
     mainWindow->activateWindow();

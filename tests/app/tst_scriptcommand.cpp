@@ -183,6 +183,13 @@ void TestScriptCommand::showWindowBringsTheMainWindowBack()
     QVERIFY(controller()->mainWindow->isVisible());
     QCOMPARE(m_log.linesStartingWith(QStringLiteral("showWindow:")).size(), 1);
     QVERIFY(!runStarted(*controller(), m_log));
+
+    // A window the user minimised comes back too.
+    controller()->mainWindow->showMinimized();
+    QDBusPendingCall again = callAsync(QStringLiteral("showWindow"));
+    QTRY_VERIFY(again.isFinished());
+    QVERIFY(!(controller()->mainWindow->windowState() & Qt::WindowMinimized));
+    QVERIFY(controller()->mainWindow->isVisible());
 }
 
 void TestScriptCommand::clientGetsTheReplyAndNeverStartsOne()
