@@ -1,5 +1,7 @@
 #include "InstanceClient.h"
 
+#include "Cli.h"
+
 #include <QDBusError>
 #include <QDBusMessage>
 
@@ -31,6 +33,24 @@ InstanceReply callRunningInstance(const QString &method, const QDBusConnection &
     return { InstanceReply::Status::Failed,
              QStringLiteral("the running Kalvoren did not answer %1: %2")
                      .arg(method, error.message()) };
+}
+
+std::optional<int> optimizeInRunningInstance(const CliContext &context,
+                                             const QDBusConnection &bus)
+{
+    const InstanceReply reply = callRunningInstance(QStringLiteral("optimize"), bus);
+    switch (reply.status) {
+    case InstanceReply::Status::Replied:
+        printLine(context.streams.out, reply.text);
+        return ExitOk;
+    case InstanceReply::Status::Failed:
+        printError(context, reply.text);
+        return ExitFailure;
+    case InstanceReply::Status::NoInstance:
+    case InstanceReply::Status::NoBus:
+        break;
+    }
+    return std::nullopt;
 }
 
 } // namespace Kalvoren

@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include <optional>
+
 namespace Kalvoren {
 
 // Where a running Kalvoren answers on the session bus; the desktop program registers these
@@ -33,5 +35,14 @@ struct InstanceReply
 InstanceReply callRunningInstance(const QString &method,
                                   const QDBusConnection &bus = QDBusConnection::sessionBus(),
                                   int timeoutMs = 10000);
+
+struct CliContext;
+
+// The first step of `kalvoren optimize`: when a Kalvoren runs on the session bus, asks it to
+// optimize (as its button would), prints its reply and returns the exit status (1 when it
+// holds the name but does not answer: a second run beside a stuck one would take the memory
+// twice). Returns nothing when there is no instance or no bus: the run in the terminal follows.
+std::optional<int> optimizeInRunningInstance(
+        const CliContext &context, const QDBusConnection &bus = QDBusConnection::sessionBus());
 
 } // namespace Kalvoren

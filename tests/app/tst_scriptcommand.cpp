@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/MyApplication.h"
 #include "app/SingleInstance.h"
+#include "cli/Cli.h"
 #include "cli/InstanceClient.h"
 #include "optimizer/OptimizationNotice.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -19,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -45,6 +48,7 @@ private slots:
     void optimizeWithNoticeUpShowsItAgain();
     void showWindowBringsTheMainWindowBack();
     void clientGetsTheReplyAndNeverStartsOne();
+    void optimizeCommandHandsTheRunToTheInstance();
 
 private:
     MyApplication *app() const { return static_cast<MyApplication *>(qApp); }
@@ -211,6 +215,32 @@ void TestScriptCommand::clientGetsTheReplyAndNeverStartsOne()
     const InstanceReply none = callRunningInstance(QStringLiteral("optimize"), nowhere);
     QCOMPARE(none.status, InstanceReply::Status::NoBus);
     QVERIFY(!none.text.isEmpty());
+}
+
+void TestScriptCommand::optimizeCommandHandsTheRunToTheInstance()
+{
+    controller()->setThreadRunning(true); // so the press only cancels
+    char *outText = nullptr;
+    size_t outSize = 0;
+    FILE *out = open_memstream(&outText, &outSize);
+    CliContext context;
+    context.streams.out = out;
+    std::optional<int> status;
+    std::thread caller([&] { status = optimizeInRunningInstance(context, m_client); });
+    QTRY_VERIFY(controller()->cancelRequest());
+    caller.join();
+    std::fclose(out);
+    const QString printed = QString::fromLocal8Bit(outText, qsizetype(outSize));
+    std::free(outText);
+    controller()->setThreadRunning(false);
+    controller()->setCancelRequest(false);
+    QCOMPARE(status, std::optional<int>(ExitOk));
+    QCOMPARE(printed, QStringLiteral("Kalvoren Optimize Initiated\n"));
+
+    // No bus: nothing printed, and the caller goes on to run in the terminal.
+    const QDBusConnection nowhere = QDBusConnection::connectToBus(
+            QStringLiteral("unix:path=/nonexistent/kalvoren-test-bus"), QStringLiteral("nowhere"));
+    QCOMPARE(optimizeInRunningInstance(context, nowhere), std::nullopt);
 }
 
 int main(int argc, char **argv)

@@ -2,6 +2,7 @@
 // and exits 0, two starts at once leave one, and no bus at all still starts the program.
 
 #include "../support/TestSupport.h"
+#include "cli/Cli.h"
 #include "cli/InstanceClient.h"
 
 #include <QDBusConnection>
@@ -87,7 +88,8 @@ void TestSingleInstance::withoutInstanceTheClientSaysSo()
     QVERIFY(!nameOwned());
     const InstanceReply reply = callRunningInstance(QStringLiteral("optimize"), m_bus);
     QCOMPARE(reply.status, InstanceReply::Status::NoInstance);
-    QVERIFY(!nameOwned()); // and it did not start one
+    QCOMPARE(optimizeInRunningInstance(CliContext(), m_bus), std::nullopt); // run here instead
+    QVERIFY(!nameOwned()); // and neither started one
 }
 
 void TestSingleInstance::secondStartHandsOverAndExitsZero()
