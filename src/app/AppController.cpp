@@ -114,8 +114,3 @@ void AppController::updateMemoryStats()
         // A failed sample ends silently; the next tick tries again.
     }
 }
-
-void AppController::refreshIcons()
-{
-    ++m_iconRefreshCount;
-}

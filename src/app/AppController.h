@@ -4,7 +4,11 @@
 #include "stats/MemoryFigures.h"
 
 #include <QCheckBox>
+#include <QAction>
 #include <QIcon>
+#include <QImage>
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
@@ -125,6 +129,52 @@ public:
     void showProcessWindow();
 
     // -- tray and menus -------------------------------------------------------------------
+    // (app/AppControllerStatusItem.cpp, app/AppControllerIconStyle.cpp, app/StatusMenu.cpp)
+
+    // Creates the tray icon the first time a tray host is there; later calls do nothing.
+    // Without a tray host the main window stays an ordinary window, and the user is told
+    // once how to get a tray.
+    void activateStatusMenu();
+    // A click on the tray icon: shows the main window as a panel under the pointer, or
+    // hides it when it is shown.
+    void statusMenuPressed();
+    // The panel lost focus: it hides (only while it is a panel).
+    void windowDidResignKey();
+    // Shows the panel at the pointer's position and gives it focus.
+    void showPanelAt(const QPoint &pointer);
+    // The status icon as last drawn (20 x 20 logical); null before the first refresh.
+    QImage statusIcon() const { return m_statusIcon; }
+    QSystemTrayIcon *statusItem() const { return m_statusItem.get(); }
+    // True while the main window is a drop-down panel of the tray icon.
+    bool panelMode() const { return m_panelMode; }
+
+    // Icon styles: each sets the style on the pie, checks its item (111 to 114) in
+    // iconMenu and unchecks the others, and saves it under "icon". Shown at the next refresh.
+    void setIconMono();
+    void setIconMonoInverted();
+    void setIconGrayscale();
+    void setIconColor();
+    // Restores the saved style; an absent or unknown value changes nothing.
+    void loadIconMode();
+    void saveIconMode(int mode);
+    // Turns the application icon's pie on or off (optUpdatesAppIcon), at once, and keeps
+    // the choice for the next start.
+    void setShowsMemoryInAppIcon(bool on);
+    // Restores the saved application-icon choice.
+    void loadAppIconOption();
+
+    // The home page and a feedback mail, in the user's browser and mail program.
+    void openHomepage();
+    void sendEmailFeedback();
+
+    // The menu of the menu button and the tray icon; the controller keeps it.
+    void setStatusMenu(std::unique_ptr<QMenu> menu);
+    QMenu *statusMenu() const { return m_statusMenu.get(); }
+    // The About window; the controller keeps it and points aboutBox at it.
+    void setAboutWindow(std::unique_ptr<QWidget> window);
+
+    QPointer<QMenu> iconMenu;
+    QPointer<QAction> appIconAction;
 
     // -- memory log -----------------------------------------------------------------------
 
@@ -163,6 +213,18 @@ private:
     std::optional<Kalvoren::MemorySnapshot> m_memoryBeforeRun;
 
     // -- tray state -----------------------------------------------------------------------
+    void setIconStyle(int mode);
+    void updateAppIcon();
+    void hideMainWindow();
+
+    std::unique_ptr<QMenu> m_statusMenu;
+    std::unique_ptr<QWidget> m_aboutWindow;
+    std::unique_ptr<QSystemTrayIcon> m_statusItem;
+    std::unique_ptr<QObject> m_focusWatcher;
+    QImage m_statusIcon;
+    bool m_panelMode = false;
+    bool m_trayHintGiven = false;
+    qint64 m_lastFocusHideMs = -1;
 
     std::unique_ptr<Kalvoren::Platform> m_platform;
     Kalvoren::VmStatPattern m_pattern;

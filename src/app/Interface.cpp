@@ -1,8 +1,12 @@
 #include "Interface.h"
 
 #include "AppController.h"
+#include "AboutBox.h"
 #include "MainWindow.h"
 #include "optimizer/OptimizationNotice.h"
+#include "MenuButton.h"
+#include "StatusMenu.h"
+#include "views/StatsView.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -37,6 +41,12 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     QObject::connect(w->mainButton(), &QPushButton::clicked, c, [c] { c->goButton(); });
 
     // -- tray and menus --
+    w->statsView()->setController(c);
+    c->setStatusMenu(createStatusMenu(c));
+    c->setAboutWindow(std::make_unique<AboutBox>(c->verStr()));
+    w->menuButton()->setPopupMenu(c->statusMenu());
+    c->loadAppIconOption();
+    c->loadIconMode();
 
     // -- memory log --
 

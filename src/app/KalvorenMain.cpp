@@ -54,7 +54,8 @@ int kalvorenMain(int argc, char **argv)
 
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     app.setDelegate(ui->controller.get());
-    ui->mainWindow->show();
+    // The first icon refresh (inside awakeFromNib) shows the window: hidden under a tray
+    // icon when there is a tray, or as an ordinary window when there is none.
     ui->controller->awakeFromNib();
     return app.exec();
 }

@@ -1,7 +1,11 @@
 #include "MainWindow.h"
 
+#include "MenuButton.h"
+#include "views/StatsView.h"
+
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,7 +26,8 @@ QLabel *swatch(const QColor &colour)
 
 MainWindow::MainWindow(QWidget *parent)
     : QWidget(parent)
-    , m_statsView(new QWidget)
+    , m_statsView(new StatsView)
+    , m_menuButton(new MenuButton)
     , m_mainButton(new QPushButton(tr("Optimize Memory")))
     , m_progress(new QProgressBar)
     , m_freeInfo(new QLabel)
@@ -30,10 +35,17 @@ MainWindow::MainWindow(QWidget *parent)
     , m_wiredInfo(new QLabel)
     , m_activeInfo(new QLabel)
     , m_ramView(new QLabel)
+    , m_note(new QLabel)
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Kalvoren"));
     m_statsView->setObjectName(QStringLiteral("statsView"));
+    m_menuButton->setText(QStringLiteral("\u2630"));
+    m_menuButton->setToolTip(tr("Menu"));
+    m_menuButton->setFlat(true);
+    m_note->setObjectName(QStringLiteral("note"));
+    m_note->setWordWrap(true);
+    m_note->setVisible(false);
     m_statsView->setFixedSize(160, 160);
     m_mainButton->setObjectName(QStringLiteral("theMainButton"));
     m_progress->setObjectName(QStringLiteral("progress"));
@@ -70,11 +82,23 @@ MainWindow::MainWindow(QWidget *parent)
     figures->addWidget(new QLabel(tr("Total")), row, 1);
     figures->addWidget(m_ramView, row, 2);
 
+    auto *top = new QHBoxLayout;
+    top->addStretch();
+    top->addWidget(m_menuButton);
+
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
     layout->addWidget(m_statsView, 0, Qt::AlignHCenter);
     layout->addLayout(figures);
     layout->addWidget(m_mainButton);
     layout->addWidget(m_progress);
+    layout->addWidget(m_note);
+}
+
+void MainWindow::showNote(const QString &text)
+{
+    m_note->setText(text);
+    m_note->setVisible(true);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+class MenuButton;
 class QLabel;
+class StatsView;
 class QProgressBar;
 class QPushButton;
 
@@ -15,7 +17,8 @@ class MainWindow : public QWidget
 public:
     explicit MainWindow(QWidget *parent = nullptr);
 
-    QWidget *statsView() const { return m_statsView; }
+    StatsView *statsView() const { return m_statsView; }
+    MenuButton *menuButton() const { return m_menuButton; }
     QPushButton *mainButton() const { return m_mainButton; }
     QProgressBar *progress() const { return m_progress; }
     QLabel *freeInfo() const { return m_freeInfo; }
@@ -23,6 +26,10 @@ public:
     QLabel *wiredInfo() const { return m_wiredInfo; }
     QLabel *activeInfo() const { return m_activeInfo; }
     QLabel *ramView() const { return m_ramView; }
+    QLabel *note() const { return m_note; }
+
+    // Shows a one-line notice at the bottom of the window (e.g. how to get a tray icon).
+    void showNote(const QString &text);
 
 signals:
     // The window's close control was used.
@@ -32,7 +39,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QWidget *m_statsView;
+    StatsView *m_statsView;
+    MenuButton *m_menuButton;
     QPushButton *m_mainButton;
     QProgressBar *m_progress;
     QLabel *m_freeInfo;
@@ -40,4 +48,5 @@ private:
     QLabel *m_wiredInfo;
     QLabel *m_activeInfo;
     QLabel *m_ramView;
+    QLabel *m_note;
 };

@@ -1,0 +1,57 @@
+#include "PanelPlacement.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace Kalvoren {
+
+namespace {
+
+// Squared distance from a point to a rectangle; 0 inside it.
+qint64 distanceSquared(QPoint p, const QRect &r)
+{
+    const qint64 dx = p.x() < r.left() ? r.left() - p.x() : p.x() > r.right() ? p.x() - r.right() : 0;
+    const qint64 dy = p.y() < r.top() ? r.top() - p.y() : p.y() > r.bottom() ? p.y() - r.bottom() : 0;
+    return dx * dx + dy * dy;
+}
+
+// Moves start so that [start, start + length) lies within [low, high]; a panel longer than
+// the range keeps its start at low.
+int clampSpan(int start, int length, int low, int high)
+{
+    start = std::min(start, high - length + 1);
+    return std::max(start, low);
+}
+
+} // namespace
+
+QPoint panelTopLeft(QPoint pointer, QSize panelSize, const QList<ScreenArea> &screens)
+{
+    QPoint topLeft(pointer.x() - panelPointerInset, pointer.y() + 1);
+    if (screens.isEmpty())
+        return topLeft;
+
+    const ScreenArea *home = nullptr;
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (const ScreenArea &screen : screens) {
+        const qint64 d = distanceSquared(pointer, screen.geometry);
+        if (d < best) {
+            best = d;
+            home = &screen;
+        }
+    }
+    QRect area = home->available.isValid() ? home->available : home->geometry;
+
+    // Room below the pointer, within the available area; a tray at the bottom edge leaves
+    // none, and the panel then opens upwards.
+    const int roomBelow = area.bottom() - std::max(topLeft.y(), area.top()) + 1;
+    const int roomAbove = std::min(pointer.y(), area.bottom() + 1) - area.top() - 1;
+    if (roomBelow < panelSize.height() && roomAbove > roomBelow)
+        topLeft.setY(pointer.y() - 1 - panelSize.height());
+
+    topLeft.setX(clampSpan(topLeft.x(), panelSize.width(), area.left(), area.right()));
+    topLeft.setY(clampSpan(topLeft.y(), panelSize.height(), area.top(), area.bottom()));
+    return topLeft;
+}
+
+} // namespace Kalvoren

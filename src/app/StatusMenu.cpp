@@ -1,0 +1,83 @@
+#include "StatusMenu.h"
+
+#include "AppController.h"
+
+#include <QActionGroup>
+#include <QCoreApplication>
+
+namespace Kalvoren {
+
+void titleFirstItem(QMenu *menu)
+{
+    if (!menu)
+        return;
+    const QList<QAction *> items = menu->actions();
+    if (!items.isEmpty())
+        items.first()->setText(QStringLiteral("Kalvoren"));
+}
+
+std::unique_ptr<QMenu> createStatusMenu(AppController *c)
+{
+    auto menu = std::make_unique<QMenu>();
+    menu->setObjectName(QStringLiteral("statusMenu"));
+    QAction *title = menu->addAction(QStringLiteral("Kalvoren"));
+    title->setEnabled(false);
+    // The tray shows this menu too; it gets its title the same way as from the button.
+    QMenu *raw = menu.get();
+    QObject::connect(raw, &QMenu::aboutToShow, raw, [raw] { titleFirstItem(raw); });
+
+    menu->addSeparator();
+    QObject::connect(menu->addAction(QObject::tr("About Kalvoren")), &QAction::triggered, c,
+                     [c] { c->showAbout(); });
+    menu->addSeparator();
+    QObject::connect(menu->addAction(QObject::tr("Memory Log…")), &QAction::triggered, c,
+                     [c] { c->showLoggerWindow(); });
+    QObject::connect(menu->addAction(QObject::tr("Benchmark…")), &QAction::triggered, c,
+                     [c] { c->showBenchmarkWindow(); });
+    QObject::connect(menu->addAction(QObject::tr("Processes…")), &QAction::triggered, c,
+                     [c] { c->showProcessWindow(); });
+    menu->addSeparator();
+
+    QMenu *styles = menu->addMenu(QObject::tr("Icon Style"));
+    styles->setObjectName(QStringLiteral("iconMenu"));
+    auto *group = new QActionGroup(styles);
+    const struct
+    {
+        const char *title;
+        int tag;
+        void (AppController::*action)();
+    } items[] = {
+        { "Mono", iconMonoTag, &AppController::setIconMono },
+        { "Mono Inverted", iconMonoInvertedTag, &AppController::setIconMonoInverted },
+        { "Grayscale", iconGrayscaleTag, &AppController::setIconGrayscale },
+        { "Colour", iconColorTag, &AppController::setIconColor },
+    };
+    for (const auto &item : items) {
+        QAction *action = styles->addAction(QObject::tr(item.title));
+        action->setData(item.tag);
+        action->setCheckable(true);
+        group->addAction(action);
+        QObject::connect(action, &QAction::triggered, c, [c, f = item.action] { (c->*f)(); });
+    }
+    c->iconMenu = styles;
+
+    QAction *appIcon = menu->addAction(QObject::tr("Show memory in the application icon"));
+    appIcon->setObjectName(QStringLiteral("appIconAction"));
+    appIcon->setCheckable(true);
+    appIcon->setChecked(c->optUpdatesAppIcon());
+    QObject::connect(appIcon, &QAction::triggered, c,
+                     [c](bool on) { c->setShowsMemoryInAppIcon(on); });
+    c->appIconAction = appIcon;
+    menu->addSeparator();
+
+    QObject::connect(menu->addAction(QObject::tr("Home Page")), &QAction::triggered, c,
+                     [c] { c->openHomepage(); });
+    QObject::connect(menu->addAction(QObject::tr("Send Feedback…")), &QAction::triggered, c,
+                     [c] { c->sendEmailFeedback(); });
+    menu->addSeparator();
+    QObject::connect(menu->addAction(QObject::tr("Quit Kalvoren")), &QAction::triggered, c,
+                     [] { QCoreApplication::quit(); });
+    return menu;
+}
+
+} // namespace Kalvoren

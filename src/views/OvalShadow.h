@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+
+class QPainter;
+
+namespace Kalvoren {
+
+// The soft drop shadow of a filled oval. Blurring is the costly part, so the blurred image is
+// kept and reused for as long as the oval's size, the blur, the colour and the device scale
+// stay the same (the pie is redrawn every two seconds at one size).
+class OvalShadow
+{
+public:
+    // Paints the shadow that an oval filled in oval would cast: the oval filled with colour,
+    // blurred by blurRadius (logical units, roughly twice the Gaussian's sigma) and moved by
+    // offset. A blur radius of 0 paints a sharp oval.
+    void paint(QPainter &painter, const QRectF &oval, const QPointF &offset, qreal blurRadius,
+               const QColor &colour);
+
+    // How many times the blurred image was made; lets tests and benchmarks see the reuse.
+    int renderCount() const { return m_renderCount; }
+
+private:
+    QImage m_image;
+    QSizeF m_size;
+    qreal m_blurRadius = -1;
+    qreal m_scale = 0;
+    QRgb m_colour = 0;
+    qreal m_margin = 0;
+    int m_renderCount = 0;
+};
+
+// Blurs a premultiplied ARGB image in place with three passes of a box blur of the given
+// radius in pixels (together close to a Gaussian); pixels outside count as transparent.
+void boxBlur(QImage &image, int radius);
+
+} // namespace Kalvoren
