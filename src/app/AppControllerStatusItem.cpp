@@ -175,7 +175,8 @@ void AppController::showPanelAt(const QPoint &pointer)
         window->installEventFilter(m_focusWatcher.get());
     }
     window->adjustSize();
-    window->move(panelTopLeft(pointer, window->size(), screenAreas()));
+    // move() places the frame; a frameless panel has none, but the window system decides.
+    window->move(panelTopLeft(pointer, window->frameGeometry().size(), screenAreas()));
     m_lastFocusHideMs = -1;
     m_mainWindowVisible = true;
     window->show();
