@@ -130,7 +130,9 @@ void AppController::activateStatusMenu()
         m_statusItem->setIcon(QIcon(QPixmap::fromImage(m_statusIcon)));
     connect(m_statusItem.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger)
+                // A second click soon after the first arrives as a double click; it is
+                // still a click that toggles the panel.
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     statusMenuPressed();
             });
     m_statusItem->show();

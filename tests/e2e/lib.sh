@@ -6,10 +6,13 @@ E2E_ARTIFACTS=${E2E_ARTIFACTS:-$(pwd)/artifacts}
 mkdir -p "$E2E_ARTIFACTS"
 E2E_PIDS=()
 
+# Stops what the test started, newest first, so that clients go before the X server.
 e2e_cleanup() {
-    local pid
-    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    local i
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        kill "${E2E_PIDS[i]}" 2>/dev/null || true
+        wait "${E2E_PIDS[i]}" 2>/dev/null || true
+    done
 }
 trap e2e_cleanup EXIT
 
