@@ -35,6 +35,22 @@ void blurLine(const std::vector<QRgb> &src, QRgb *dst, int n, qsizetype stride, 
     }
 }
 
+// Draws image at topLeft moved to the nearest whole device pixel: the image then goes onto
+// the device as a plain copy instead of being resampled, and a shadow moved by a fraction of
+// a pixel looks no different.
+void drawAligned(QPainter &painter, const QPointF &topLeft, const QImage &image)
+{
+    const QTransform toDevice = painter.deviceTransform();
+    bool invertible = false;
+    const QTransform fromDevice = toDevice.inverted(&invertible);
+    QPointF at = topLeft;
+    if (invertible && !toDevice.isRotating()) {
+        const QPointF device = toDevice.map(topLeft);
+        at = fromDevice.map(QPointF(std::round(device.x()), std::round(device.y())));
+    }
+    painter.drawImage(at, image);
+}
+
 } // namespace
 
 void boxBlur(QImage &image, int radius)
@@ -80,37 +96,47 @@ void OvalShadow::paint(QPainter &painter, const QRectF &oval, const QPointF &off
     const qreal scale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
     if (scale <= 0)
         return;
-    if (m_image.isNull() || m_size != oval.size() || m_blurRadius != blurRadius
-        || !qFuzzyCompare(m_scale, scale) || m_colour != colour.rgba()) {
-        // A Gaussian with sigma = blur / 2 has faded out three sigmas from the edge.
-        m_margin = std::ceil(1.5 * blurRadius) + 1;
-        const QSizeF logical = oval.size() + QSizeF(2 * m_margin, 2 * m_margin);
-        QImage image(qMax(1, qCeil(logical.width() * scale)),
-                     qMax(1, qCeil(logical.height() * scale)),
-                     QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.scale(scale, scale);
-            p.setPen(Qt::NoPen);
-            p.setBrush(colour);
-            p.drawEllipse(QRectF(QPointF(m_margin, m_margin), oval.size()));
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        const Entry &e = m_entries.at(i);
+        if (e.size == oval.size() && e.blurRadius == blurRadius && qFuzzyCompare(e.scale, scale)
+            && e.colour == colour.rgba()) {
+            m_entries.move(i, 0);
+            drawAligned(painter, oval.topLeft() - QPointF(e.margin, e.margin) + offset,
+                        m_entries.first().image);
+            return;
         }
-        // Three box passes of width 2r + 1 have a variance of (2r + 1)^2 / 4 - 1/4 squared
-        // pixels; solve for the sigma we want.
-        const qreal sigma = blurRadius * scale / 2;
-        const int radius = qMax(1, qRound((std::sqrt(4 * sigma * sigma + 1) - 1) / 2));
-        boxBlur(image, radius);
-        image.setDevicePixelRatio(scale);
-        m_image = image;
-        m_size = oval.size();
-        m_blurRadius = blurRadius;
-        m_scale = scale;
-        m_colour = colour.rgba();
-        ++m_renderCount;
     }
-    painter.drawImage(oval.topLeft() - QPointF(m_margin, m_margin) + offset, m_image);
+
+    Entry e;
+    // A Gaussian with sigma = blur / 2 has faded out three sigmas from the edge.
+    e.margin = std::ceil(1.5 * blurRadius) + 1;
+    const QSizeF logical = oval.size() + QSizeF(2 * e.margin, 2 * e.margin);
+    QImage image(qMax(1, qCeil(logical.width() * scale)), qMax(1, qCeil(logical.height() * scale)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(scale, scale);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawEllipse(QRectF(QPointF(e.margin, e.margin), oval.size()));
+    }
+    // Three box passes of width 2r + 1 have a variance of ((2r + 1)^2 - 1) / 4 squared
+    // pixels; solve for the sigma we want.
+    const qreal sigma = blurRadius * scale / 2;
+    boxBlur(image, qMax(1, qRound((std::sqrt(4 * sigma * sigma + 1) - 1) / 2)));
+    image.setDevicePixelRatio(scale);
+    e.image = image;
+    e.size = oval.size();
+    e.blurRadius = blurRadius;
+    e.scale = scale;
+    e.colour = colour.rgba();
+    ++m_renderCount;
+    m_entries.prepend(e);
+    if (m_entries.size() > maxEntries)
+        m_entries.removeLast();
+    drawAligned(painter, oval.topLeft() - QPointF(e.margin, e.margin) + offset, image);
 }
 
 } // namespace Kalvoren

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPointF>
 #include <QRectF>
 
@@ -9,9 +10,10 @@ class QPainter;
 
 namespace Kalvoren {
 
-// The soft drop shadow of a filled oval. Blurring is the costly part, so the blurred image is
-// kept and reused for as long as the oval's size, the blur, the colour and the device scale
-// stay the same (the pie is redrawn every two seconds at one size).
+// The soft drop shadow of a filled oval. Blurring is the costly part, so the blurred images
+// are kept and reused while the oval's size, the blur, the colour and the device scale stay
+// the same: the pie is redrawn every two seconds at one size, and the application-icon
+// snapshot draws it at a second scale, so a few entries are kept side by side.
 class OvalShadow
 {
 public:
@@ -21,16 +23,22 @@ public:
     void paint(QPainter &painter, const QRectF &oval, const QPointF &offset, qreal blurRadius,
                const QColor &colour);
 
-    // How many times the blurred image was made; lets tests and benchmarks see the reuse.
+    // How many times a blurred image was made; lets tests and benchmarks see the reuse.
     int renderCount() const { return m_renderCount; }
 
 private:
-    QImage m_image;
-    QSizeF m_size;
-    qreal m_blurRadius = -1;
-    qreal m_scale = 0;
-    QRgb m_colour = 0;
-    qreal m_margin = 0;
+    struct Entry
+    {
+        QImage image;
+        QSizeF size;
+        qreal blurRadius = 0;
+        qreal scale = 0;
+        QRgb colour = 0;
+        qreal margin = 0;
+    };
+    static constexpr int maxEntries = 3;
+
+    QList<Entry> m_entries; // most recently used first
     int m_renderCount = 0;
 };
 

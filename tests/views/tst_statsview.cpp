@@ -324,7 +324,7 @@ private slots:
         QVERIFY(near(pixelAt(tall, polar(QPointF(50, 100), 30, 45)), Qt::red));
     }
 
-    void shadowBlurIsMadeOncePerSize()
+    void shadowBlurIsMadeOncePerSizeAndScale()
     {
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
@@ -333,8 +333,17 @@ private slots:
         renderFull(view, QSize(160, 160));
         renderStatusIcon(view, 2.0); // sharp shadow: no blur
         QCOMPARE(view.shadowRenderCount(), 1);
-        renderFull(view, QSize(120, 120));
+        // The application-icon snapshot draws the same view at another scale; taking turns
+        // with the view's own repaints must not blur again each time.
+        renderAppIcon(view, 256);
         QCOMPARE(view.shadowRenderCount(), 2);
+        for (int i = 0; i < 3; ++i) {
+            renderFull(view, QSize(160, 160));
+            renderAppIcon(view, 256);
+        }
+        QCOMPARE(view.shadowRenderCount(), 2);
+        renderFull(view, QSize(120, 120));
+        QCOMPARE(view.shadowRenderCount(), 3);
     }
 
     void pieSlicePathGeometry()
