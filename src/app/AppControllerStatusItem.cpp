@@ -151,7 +151,9 @@ void AppController::statusMenuPressed()
 {
     if (!mainWindow)
         return;
-    if (m_mainWindowVisible && mainWindow->isVisible()) {
+    // The window's own state decides: something else (a second start asking for the
+    // window) may have shown it without a click.
+    if (mainWindow->isVisible()) {
         hideMainWindow();
         return;
     }
@@ -190,7 +192,8 @@ void AppController::windowDidResignKey()
 {
     // Only the panel vanishes on losing focus; an ordinary window (no tray) must stay, or
     // there would be no way back to it.
-    if (!mainWindow || !m_mainWindowVisible || !isPanel(mainWindow))
+    // Our own hide() also takes the focus away; that is not the user leaving the panel.
+    if (!mainWindow || !m_mainWindowVisible || !mainWindow->isVisible() || !isPanel(mainWindow))
         return;
     hideMainWindow();
     m_lastFocusHideMs = nowMs();
