@@ -109,6 +109,15 @@ wait_until has_panel || fail "the third click did not show the panel again"
 xdotool mousemove "$CLICK_X" "$CLICK_Y" click 1
 wait_until no_panel || fail "the fourth click did not hide the panel"
 
+# The focus going to another window hides the panel too.
+xdotool mousemove "$CLICK_X" "$CLICK_Y" click 1
+wait_until has_panel || fail "the fifth click did not show the panel"
+OTHER=$(xdotool search --onlyvisible --class trayer | head -n 1)
+sleep 0.5
+xdotool windowfocus "$OTHER"
+wait_until no_panel || fail "the panel stayed when another window took the focus"
+sleep 0.5
+
 xdotool mousemove "$CLICK_X" "$CLICK_Y" click 3
 has_menu() { kalvoren_windows | awk '$4 > 100 && $5 > 100' | grep -q .; }
 wait_until has_menu || fail "the right click did not open the menu"
