@@ -1,6 +1,8 @@
 #pragma once
 
 #include "optimizer/MemoryChange.h"
+#include "optimizer/OptimizerRun.h"
+#include "optimizer/OptimizerWorker.h"
 #include "stats/MemoryFigures.h"
 
 #include <QCheckBox>
@@ -100,6 +102,28 @@ public:
     void goButton(QObject *sender = nullptr);
     // Starts a run without any check.
     void deferredGo();
+    // The body of one run, on its worker thread: purge, plan, blocks, free, then the end of
+    // the run is handed to the main thread.
+    static void doThread(AppController *controller);
+    // The end of a run, on the main thread: the button reads "Optimize Memory" again, the
+    // cancel request is cleared and showHelper2 is sent.
+    void threadFinished();
+    // One block of a run, counted into touchedBytes (see Kalvoren::doFree).
+    static void *doFree(quint64 size, std::atomic<quint64> &touchedBytes);
+    // Adds one 4096-byte page to the progress that indicator shows. Any thread.
+    void pgiInc(QProgressBar *indicator);
+    // Writes size bytes to path, counting them into progressBytes (see Kalvoren::doInactive).
+    static bool doInactive(quint32 size, const QString &path,
+                           std::atomic<quint64> &progressBytes);
+    // The progress bar's value and maximum in bytes; the bar itself shows them on a fixed
+    // 0..progressScale range because its range is an int.
+    double progressValueBytes() const;
+    double progressMaximumBytes() const { return m_progressMaximumBytes.load(); }
+    static constexpr int progressScale = 10000;
+    // Where a run's blocks come from; tests put in one that fails or waits.
+    void setBlockAllocator(const Kalvoren::BlockAllocator &allocator) { m_allocator = allocator; }
+    // What the last finished run did.
+    Kalvoren::OptimizerResult lastOptimizerResult() const { return m_lastOptimizerResult; }
 
     // -- optimization notices (optimizer/OptimizationNotices.cpp) -------------------------
     // Shows the notice before a run unless the user hid it; true when it did.
@@ -204,6 +228,17 @@ private:
     void refreshIcons();
 
     // -- optimizer state ------------------------------------------------------------------
+    // Shows the run's progress on the bar; a timer calls it about 30 times a second.
+    void refreshProgress();
+    // On the main thread once the worker is done.
+    void finishRun(const Kalvoren::OptimizerResult &result);
+    std::atomic<quint64> m_touchedBytes { 0 };
+    std::atomic<double> m_progressMaximumBytes { 0 };
+    double m_progressStartBytes = 0;
+    bool m_progressMaximumKnown = false;
+    QTimer *m_progressTimer = nullptr;
+    Kalvoren::BlockAllocator m_allocator = Kalvoren::BlockAllocator::system();
+    Kalvoren::OptimizerResult m_lastOptimizerResult;
 
     // -- notices state --------------------------------------------------------------------
     // Fresh figures from the platform (the controller's own when the read fails).
@@ -251,4 +286,7 @@ private:
     float m_outs = 0;
     qint32 m_totalUnused = 0;
     float m_totalRam = 0;
+
+    // -- optimizer worker: kept last, so it is joined before the members it reads go --
+    Kalvoren::OptimizerWorker m_optimizerWorker { &m_cancelRequest };
 };

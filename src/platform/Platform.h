@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/MemoryRoom.h"
+
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace Kalvoren {
 
@@ -30,6 +33,14 @@ public:
     virtual QString vmStatText(QString *error = nullptr) = 0;
 
     // -- optimizer ----------------------------------------------------------------------
+
+    // Makes the system give back what it can (page cache, fragmentation) before a run, then
+    // returns. May take seconds. Never throws; a missing or failing tool gives Failed.
+    virtual PurgeResult purge(PurgeElevation elevation) = 0;
+
+    // The memory that can still be taken safely, read afresh on every call; empty when the
+    // system does not say (a system that pages out instead of killing).
+    virtual std::optional<MemoryRoom> memoryRoom() = 0;
 
     // -- process monitor ----------------------------------------------------------------
 };

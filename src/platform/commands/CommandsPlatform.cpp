@@ -27,4 +27,18 @@ QString CommandsPlatform::vmStatText(QString *error)
     return text;
 }
 
+// -- optimizer --
+
+PurgeResult CommandsPlatform::purge(PurgeElevation elevation)
+{
+    Q_UNUSED(elevation); // purge asks for what it needs by itself
+    Kesh::shellcmd(QStringLiteral("purge"));
+    return { PurgeOutcome::Done, QString() };
+}
+
+std::optional<MemoryRoom> CommandsPlatform::memoryRoom()
+{
+    return std::nullopt;
+}
+
 } // namespace Kalvoren

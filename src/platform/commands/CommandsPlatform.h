@@ -16,6 +16,12 @@ public:
     double frameworkVersion() const override;
     QString vmStatText(QString *error = nullptr) override;
 
+    // -- optimizer --
+    // Runs "purge" through the shell; its output is ignored.
+    PurgeResult purge(PurgeElevation elevation) override;
+    // Systems with these tools page out rather than kill: no limit is known.
+    std::optional<MemoryRoom> memoryRoom() override;
+
 private:
     double m_frameworkVersion;
 };

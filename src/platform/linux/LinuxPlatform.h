@@ -21,6 +21,17 @@ public:
 
     QString procRoot() const { return m_procRoot; }
 
+    // -- optimizer (LinuxPurge.cpp) --
+    // Runs the purge helper: directly when we are root, through pkexec when elevation asks
+    // for it, otherwise not at all.
+    PurgeResult purge(PurgeElevation elevation) override;
+    // MemAvailable against MemTotal, narrowed by the cgroups we run in.
+    std::optional<MemoryRoom> memoryRoom() override;
+    // The helper to start; by default the one beside the executable (a build tree), else the
+    // installed one.
+    void setPurgeHelper(const QString &path) { m_purgeHelper = path; }
+    QString purgeHelper() const;
+
     // The parsed /proc/meminfo; error set when the file cannot be read.
     MemInfo readMemInfo(QString *error = nullptr);
 
@@ -36,6 +47,7 @@ private:
     QByteArray m_meminfoBuffer;
     QByteArray m_vmstatBuffer;
     quint64 m_pageSize;
+    QString m_purgeHelper;
 };
 
 } // namespace Kalvoren

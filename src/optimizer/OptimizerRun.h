@@ -1,0 +1,80 @@
+#pragma once
+
+#include "optimizer/OptimizerPlan.h"
+#include "platform/MemoryRoom.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <limits>
+#include <optional>
+
+namespace Kalvoren {
+
+// Where a run's blocks come from. Tests put in one that fails or throws.
+struct BlockAllocator
+{
+    std::function<void *(std::size_t)> allocate; // null when nothing could be had; may throw
+    std::function<void(void *)> release;         // takes what allocate gave, or null
+
+    // malloc and free.
+    static BlockAllocator system();
+};
+
+// One block: allocates size bytes (contents left as they come) and writes 1 at every 4096th
+// byte, adding 4096 to touchedBytes per written byte. Null when the allocation failed; the
+// progress does not move then. A std::exception on the way is logged as
+// "Exception - Exception <type>, Reason <what>, " and the block returned as far as obtained.
+void *doFree(quint64 size, std::atomic<quint64> &touchedBytes, const BlockAllocator &allocator);
+
+// Writes size bytes from an uninitialised 4096-byte buffer to path (created or truncated), in
+// whole 4096-byte writes and then the rest, adding each write's length to progressBytes.
+// False when the file cannot be written. Nothing in the program calls it; kept for callers
+// that want inactive file pages made on purpose.
+bool doInactive(quint32 size, const QString &path, std::atomic<quint64> &progressBytes);
+
+// What a run needs from its surroundings. Every callback is called on the running thread.
+struct OptimizerEnvironment
+{
+    // Gives memory back before the blocks are taken; empty: no purge.
+    std::function<PurgeResult()> purge;
+    // S, read after the purge (the figures may have been refreshed meanwhile).
+    std::function<quint64()> sum;
+    // Picks the row of the plan.
+    double frameworkVersion = 1038.0;
+    // The memory that may still be taken, read before the run and before each block; empty,
+    // or answering nothing: no limit known.
+    std::function<std::optional<MemoryRoom>()> room;
+    BlockAllocator allocator = BlockAllocator::system();
+    // Once the plan and the budget are known, before the first block.
+    std::function<void(const OptimizerPlan &plan, quint64 budget)> planned;
+};
+
+constexpr quint64 noBudgetLimit = std::numeric_limits<quint64>::max();
+
+struct OptimizerResult
+{
+    quint64 sum = 0;
+    OptimizerPlan plan;
+    quint64 blockSize = 0;                 // plan.size, narrowed to fit the budget
+    quint64 budget = noBudgetLimit;        // bytes the run could take at its start
+    std::optional<MemoryRoom> roomBefore;
+    PurgeResult purge;
+    int blocksTaken = 0;                   // blocks that were allocated
+    int blocksFailed = 0;                  // allocations that gave nothing
+    quint64 bytesTouched = 0;              // what the progress counted for this run
+    bool cancelled = false;                // a cancel request stopped the blocks
+    bool stoppedAtReserve = false;         // the reserve stopped the blocks
+};
+
+// One optimization: purge, plan from S and the version, then the blocks one after another,
+// each checked against the memory left and the cancel request first; all held until the
+// last is touched, then all freed in order, whatever happened. touchedBytes counts up from
+// its value at the start, so a progress display can read it from another thread.
+OptimizerResult runOptimizer(const OptimizerEnvironment &environment,
+                             const std::atomic<bool> &cancelRequest,
+                             std::atomic<quint64> &touchedBytes);
+
+} // namespace Kalvoren

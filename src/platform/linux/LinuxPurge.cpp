@@ -1,0 +1,92 @@
+#include "LinuxPlatform.h"
+
+#include "platform/linux/CgroupMemory.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace Kalvoren {
+namespace {
+
+constexpr const char *helperName = "kalvoren-purge";
+// sync() on a machine with much dirty data, and compaction, can take a while.
+constexpr int helperTimeoutMs = 5 * 60 * 1000;
+
+QString installedHelper()
+{
+    return QStringLiteral(KALVOREN_INSTALL_LIBEXECDIR "/") + QLatin1String(helperName);
+}
+
+PurgeResult runHelper(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    if (!process.waitForStarted(-1))
+        return { PurgeOutcome::Failed,
+                 QStringLiteral("purge: cannot start %1: %2").arg(program, process.errorString()) };
+    if (!process.waitForFinished(helperTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(-1);
+        return { PurgeOutcome::Failed, QStringLiteral("purge: %1 did not finish").arg(program) };
+    }
+    const QString errorText = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        return { PurgeOutcome::Failed,
+                 QStringLiteral("purge: %1 failed (exit code %2)%3")
+                         .arg(program)
+                         .arg(process.exitCode())
+                         .arg(errorText.isEmpty() ? QString() : QLatin1String(": ") + errorText) };
+    }
+    return { PurgeOutcome::Done, QString() };
+}
+
+} // namespace
+
+QString LinuxPlatform::purgeHelper() const
+{
+    if (!m_purgeHelper.isEmpty())
+        return m_purgeHelper;
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                + QLatin1String(helperName);
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    return installedHelper();
+}
+
+PurgeResult LinuxPlatform::purge(PurgeElevation elevation)
+{
+    if (::geteuid() == 0) {
+        const QString helper = purgeHelper();
+        if (!QFileInfo(helper).isExecutable())
+            return { PurgeOutcome::Failed,
+                     QStringLiteral("purge: the helper %1 is missing").arg(helper) };
+        return runHelper(helper, {});
+    }
+    if (elevation != PurgeElevation::Pkexec) {
+        return { PurgeOutcome::Skipped,
+                 QStringLiteral("purge skipped: it needs root; turn on purgeWithPkexec in the "
+                                "settings to ask for it through pkexec") };
+    }
+    const QString pkexec = QStandardPaths::findExecutable(QStringLiteral("pkexec"));
+    if (pkexec.isEmpty())
+        return { PurgeOutcome::Failed, QStringLiteral("purge: pkexec is not installed") };
+    // polkit allows exactly the installed path (see the purge action's exec.path).
+    return runHelper(pkexec, { installedHelper() });
+}
+
+std::optional<MemoryRoom> LinuxPlatform::memoryRoom()
+{
+    QString error;
+    const MemInfo info = readMemInfo(&error);
+    return memoryRoomFrom(info, readCgroupLevels(m_procRoot));
+}
+
+} // namespace Kalvoren
