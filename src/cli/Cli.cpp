@@ -1,5 +1,6 @@
 #include "Cli.h"
 
+#include "OptimizeCommand.h"
 #include "StatsCommand.h"
 #include "platform/Platform.h"
 
@@ -20,6 +21,7 @@ struct Command
 const Command commands[] = {
     { "stats", "print free, inactive, wired and active memory", runStatsCommand },
     // optimize
+    { "optimize", "reclaim inactive memory now (Ctrl-C cancels)", runOptimizeCommand },
 
     // benchmark
 

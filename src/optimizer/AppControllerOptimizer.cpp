@@ -76,8 +76,8 @@ void AppController::doThread(AppController *controller)
         environment.room = [&platform] { return platform.memoryRoom(); };
         // Set on the main thread before this thread started.
         environment.allocator = controller->m_allocator;
-        environment.planned = [controller](const OptimizerPlan &plan, quint64) {
-            controller->m_progressMaximumBytes.store(plan.progressMaximum);
+        environment.planned = [controller](const OptimizerResult &soFar) {
+            controller->m_progressMaximumBytes.store(soFar.plan.progressMaximum);
         };
         result = runOptimizer(environment, controller->m_cancelRequest,
                               controller->m_touchedBytes);

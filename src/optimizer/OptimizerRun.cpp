@@ -90,6 +90,11 @@ bool doInactive(quint32 size, const QString &path, std::atomic<quint64> &progres
     return std::fclose(file) == 0 && ok;
 }
 
+quint64 plannedTouchBytes(const OptimizerResult &result)
+{
+    return quint64(result.plan.count) * touchedBytesFor(result.blockSize);
+}
+
 OptimizerResult runOptimizer(const OptimizerEnvironment &environment,
                              const std::atomic<bool> &cancelRequest,
                              std::atomic<quint64> &touchedBytes)
@@ -122,7 +127,7 @@ OptimizerResult runOptimizer(const OptimizerEnvironment &environment,
         result.blockSize = std::min(result.blockSize, share);
     }
     if (environment.planned)
-        environment.planned(result.plan, result.budget);
+        environment.planned(result);
 
     void *blocks[maxBlocks] = {};
     quint64 taken = 0;

@@ -35,6 +35,8 @@ void *doFree(quint64 size, std::atomic<quint64> &touchedBytes, const BlockAlloca
 // that want inactive file pages made on purpose.
 bool doInactive(quint32 size, const QString &path, std::atomic<quint64> &progressBytes);
 
+struct OptimizerResult;
+
 // What a run needs from its surroundings. Every callback is called on the running thread.
 struct OptimizerEnvironment
 {
@@ -48,8 +50,9 @@ struct OptimizerEnvironment
     // or answering nothing: no limit known.
     std::function<std::optional<MemoryRoom>()> room;
     BlockAllocator allocator = BlockAllocator::system();
-    // Once the plan and the budget are known, before the first block.
-    std::function<void(const OptimizerPlan &plan, quint64 budget)> planned;
+    // Once the plan and the budget are known (sum, plan, blockSize, budget, roomBefore and
+    // purge of the result are set), before the first block.
+    std::function<void(const OptimizerResult &soFar)> planned;
 };
 
 constexpr quint64 noBudgetLimit = std::numeric_limits<quint64>::max();
@@ -68,6 +71,9 @@ struct OptimizerResult
     bool cancelled = false;                // a cancel request stopped the blocks
     bool stoppedAtReserve = false;         // the reserve stopped the blocks
 };
+
+// What the progress counts when every block is taken at the narrowed size.
+quint64 plannedTouchBytes(const OptimizerResult &result);
 
 // One optimization: purge, plan from S and the version, then the blocks one after another,
 // each checked against the memory left and the cancel request first; all held until the

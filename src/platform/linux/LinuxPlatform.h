@@ -4,8 +4,21 @@
 #include "platform/linux/ProcMemInfo.h"
 
 #include <QMutex>
+#include <QStringList>
 
 namespace Kalvoren {
+
+// How the purge helper is started: program empty and skipReason set when it is not.
+struct PurgeLaunch
+{
+    QString program;
+    QStringList arguments;
+    QString skipReason;
+};
+// Root runs the helper itself; anyone else through pkexec, and then only the installed
+// helper that the polkit action names, or not at all unless elevation asks for pkexec.
+PurgeLaunch purgeLaunch(bool isRoot, PurgeElevation elevation, const QString &helper,
+                        const QString &installedHelper);
 
 // Linux: every figure is read in-process from /proc, no command is started per sample.
 // The /proc root can point elsewhere so that tests read fixtures instead of the live system.

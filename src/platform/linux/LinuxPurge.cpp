@@ -61,25 +61,30 @@ QString LinuxPlatform::purgeHelper() const
     return installedHelper();
 }
 
-PurgeResult LinuxPlatform::purge(PurgeElevation elevation)
+PurgeLaunch purgeLaunch(bool isRoot, PurgeElevation elevation, const QString &helper,
+                        const QString &installedHelper)
 {
-    if (::geteuid() == 0) {
-        const QString helper = purgeHelper();
-        if (!QFileInfo(helper).isExecutable())
-            return { PurgeOutcome::Failed,
-                     QStringLiteral("purge: the helper %1 is missing").arg(helper) };
-        return runHelper(helper, {});
-    }
+    if (isRoot)
+        return { helper, {}, QString() };
     if (elevation != PurgeElevation::Pkexec) {
-        return { PurgeOutcome::Skipped,
+        return { QString(), {},
                  QStringLiteral("purge skipped: it needs root; turn on purgeWithPkexec in the "
                                 "settings to ask for it through pkexec") };
     }
-    const QString pkexec = QStandardPaths::findExecutable(QStringLiteral("pkexec"));
-    if (pkexec.isEmpty())
-        return { PurgeOutcome::Failed, QStringLiteral("purge: pkexec is not installed") };
-    // polkit allows exactly the installed path (see the purge action's exec.path).
-    return runHelper(pkexec, { installedHelper() });
+    return { QStringLiteral("pkexec"), { installedHelper }, QString() };
+}
+
+PurgeResult LinuxPlatform::purge(PurgeElevation elevation)
+{
+    const PurgeLaunch launch =
+            purgeLaunch(::geteuid() == 0, elevation, purgeHelper(), installedHelper());
+    if (launch.program.isEmpty())
+        return { PurgeOutcome::Skipped, launch.skipReason };
+    const QString program = QStandardPaths::findExecutable(launch.program);
+    if (program.isEmpty() || !QFileInfo(program).isExecutable())
+        return { PurgeOutcome::Failed,
+                 QStringLiteral("purge: %1 is missing").arg(launch.program) };
+    return runHelper(program, launch.arguments);
 }
 
 std::optional<MemoryRoom> LinuxPlatform::memoryRoom()

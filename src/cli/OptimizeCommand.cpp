@@ -1,0 +1,290 @@
+#include "OptimizeCommand.h"
+
+#include "Cli.h"
+#include "optimizer/PurgeSettings.h"
+#include "platform/Platform.h"
+#include "stats/MemoryFigures.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <future>
+#include <unistd.h>
+
+namespace Kalvoren {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Set by the SIGINT handler; lock-free, so the handler may store to it.
+std::atomic<bool> interrupted { false };
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onInterrupt(int)
+{
+    interrupted.store(true);
+}
+
+// Catches the first Ctrl-C for a clean cancel; a second one ends the process as usual.
+class InterruptGuard
+{
+public:
+    InterruptGuard()
+    {
+        interrupted.store(false);
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &m_previous, nullptr); }
+    InterruptGuard(const InterruptGuard &) = delete;
+    InterruptGuard &operator=(const InterruptGuard &) = delete;
+
+private:
+    struct sigaction m_previous = {};
+};
+
+struct OptimizeOptions
+{
+    bool json = false;
+    bool purge = true;
+    bool pkexec = false;
+};
+
+struct Snapshot
+{
+    std::optional<MemoryFigures> figures;
+    std::optional<MemoryRoom> room;
+};
+
+Snapshot snapshot(Platform &platform, VmStatPattern pattern)
+{
+    return { figuresFromVmStat(platform.vmStatText(), pattern), platform.memoryRoom() };
+}
+
+QString gibText(double bytes)
+{
+    return QString::asprintf("%.2f GiB", bytes / (1024.0 * 1024.0 * 1024.0));
+}
+
+QString outcomeName(PurgeOutcome outcome)
+{
+    switch (outcome) {
+    case PurgeOutcome::Done:
+        return QStringLiteral("done");
+    case PurgeOutcome::Skipped:
+        return QStringLiteral("skipped");
+    case PurgeOutcome::Failed:
+        return QStringLiteral("failed");
+    }
+    return QString();
+}
+
+QJsonValue bytesOrNull(std::optional<double> bytes)
+{
+    return bytes ? QJsonValue(*bytes) : QJsonValue(QJsonValue::Null);
+}
+
+std::optional<double> freeOf(const Snapshot &s)
+{
+    return s.figures ? std::optional<double>(s.figures->Free) : std::nullopt;
+}
+
+std::optional<double> availableOf(const Snapshot &s)
+{
+    return s.room ? std::optional<double>(double(s.room->availableBytes)) : std::nullopt;
+}
+
+QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snapshot &after,
+                   double seconds)
+{
+    QJsonObject o;
+    o.insert(QStringLiteral("cancelled"), r.cancelled);
+    o.insert(QStringLiteral("stopped_at_reserve"), r.stoppedAtReserve);
+    o.insert(QStringLiteral("purge"), outcomeName(r.purge.outcome));
+    o.insert(QStringLiteral("purge_message"), r.purge.message);
+    o.insert(QStringLiteral("sum_bytes"), double(r.sum));
+    o.insert(QStringLiteral("progress_maximum_bytes"), r.plan.progressMaximum);
+    o.insert(QStringLiteral("blocks"), r.plan.count);
+    o.insert(QStringLiteral("planned_block_bytes"), double(r.plan.size));
+    o.insert(QStringLiteral("block_bytes"), double(r.blockSize));
+    o.insert(QStringLiteral("budget_bytes"),
+             bytesOrNull(r.budget == noBudgetLimit ? std::nullopt
+                                                   : std::optional<double>(double(r.budget))));
+    o.insert(QStringLiteral("bound_by"),
+             r.roomBefore ? QJsonValue(r.roomBefore->boundBy) : QJsonValue(QJsonValue::Null));
+    o.insert(QStringLiteral("blocks_taken"), r.blocksTaken);
+    o.insert(QStringLiteral("blocks_failed"), r.blocksFailed);
+    o.insert(QStringLiteral("touched_bytes"), double(r.bytesTouched));
+    o.insert(QStringLiteral("seconds"), seconds);
+    o.insert(QStringLiteral("free_before_bytes"), bytesOrNull(freeOf(before)));
+    o.insert(QStringLiteral("free_after_bytes"), bytesOrNull(freeOf(after)));
+    o.insert(QStringLiteral("available_before_bytes"), bytesOrNull(availableOf(before)));
+    o.insert(QStringLiteral("available_after_bytes"), bytesOrNull(availableOf(after)));
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+QString mbOrUnknown(std::optional<double> bytes)
+{
+    return bytes ? megabytesText(float(*bytes)) : QStringLiteral("unknown");
+}
+
+int parseOptions(const QStringList &arguments, OptimizeOptions *options,
+                 const CliContext &context)
+{
+    for (const QString &arg : arguments) {
+        if (arg == QLatin1String("--json")) {
+            options->json = true;
+        } else if (arg == QLatin1String("--no-purge")) {
+            options->purge = false;
+        } else if (arg == QLatin1String("--pkexec")) {
+            options->pkexec = true;
+        } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            std::fputs(optimizeUsage().toLocal8Bit().constData(), context.streams.out);
+            return -1;
+        } else {
+            printError(context, QStringLiteral("optimize: unknown option '%1'\n"
+                                               "Try 'kalvoren optimize --help'.").arg(arg));
+            return ExitUsage;
+        }
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+QString optimizeUsage()
+{
+    return QStringLiteral(
+            "Usage: kalvoren optimize [--json] [--no-purge] [--pkexec]\n"
+            "Makes the system reclaim inactive memory: gives the page cache back, then takes\n"
+            "and touches up to 20 blocks sized from the free and inactive memory, and frees\n"
+            "them. It never takes more than is available (machine and cgroup) less a reserve.\n"
+            "Ctrl-C cancels between blocks (exit code 130).\n\n"
+            "  --json      print the result as one JSON object\n"
+            "  --no-purge  do not drop the page cache first\n"
+            "  --pkexec    when not root, ask for the purge through pkexec this time\n"
+            "              (setting purgeWithPkexec=true in ~/.config/Kalvoren/Kalvoren.conf\n"
+            "              does it always)\n");
+}
+
+QString progressLine(quint64 done, quint64 total, double bytesPerSecond, int width)
+{
+    const double fraction = total > 0 ? std::min(1.0, double(done) / double(total)) : 1.0;
+    const int filled = int(fraction * width);
+    QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('-'));
+    return QStringLiteral("[%1] %2 of %3  %4 GB/s")
+            .arg(bar, gibText(double(done)), gibText(double(total)))
+            .arg(bytesPerSecond / 1e9, 0, 'f', 2);
+}
+
+int runOptimizeCommand(const QStringList &arguments, const CliContext &context)
+{
+    return runOptimizeCommandWith(arguments, context, OptimizeHooks());
+}
+
+int runOptimizeCommandWith(const QStringList &arguments, const CliContext &context,
+                           const OptimizeHooks &hooks)
+{
+    OptimizeOptions options;
+    if (const int status = parseOptions(arguments, &options, context); status != ExitOk)
+        return status < 0 ? ExitOk : status;
+
+    std::unique_ptr<Platform> platform = context.makePlatform();
+    const double version = platform->frameworkVersion();
+    const VmStatPattern pattern = patternForFrameworkVersion(version);
+    const Snapshot before = snapshot(*platform, pattern);
+    if (!before.figures) {
+        printError(context, QStringLiteral("cannot read the memory figures"));
+        return ExitFailure;
+    }
+
+    const bool showProgress = hooks.progress == ProgressDisplay::Always
+            || (hooks.progress == ProgressDisplay::Auto && !options.json
+                && ::isatty(fileno(context.streams.err)));
+    const PurgeElevation elevation = options.pkexec ? PurgeElevation::Pkexec
+                                                    : purgeElevationSetting();
+
+    std::atomic<bool> cancel { false };
+    std::atomic<quint64> touched { 0 };
+    std::atomic<quint64> target { 0 };
+    std::atomic<Clock::rep> touchingSince { 0 };
+    OptimizerEnvironment environment;
+    Platform *p = platform.get();
+    if (options.purge)
+        environment.purge = [p, elevation] { return p->purge(elevation); };
+    environment.sum = [p, pattern, &before] {
+        // Read again after the purge, as the desktop program's timer would have.
+        const std::optional<MemoryFigures> now = figuresFromVmStat(p->vmStatText(), pattern);
+        const MemoryFigures &f = now ? *now : *before.figures;
+        return optimizerSum(f.Free, f.Inactive);
+    };
+    environment.frameworkVersion = version;
+    environment.room = [p] { return p->memoryRoom(); };
+    environment.allocator = hooks.allocator;
+    environment.planned = [&](const OptimizerResult &soFar) {
+        target.store(plannedTouchBytes(soFar));
+        touchingSince.store(Clock::now().time_since_epoch().count());
+    };
+
+    const Clock::time_point started = Clock::now();
+    InterruptGuard guard;
+    std::future<OptimizerResult> run = std::async(std::launch::async, [&] {
+        return runOptimizer(environment, cancel, touched);
+    });
+    auto speed = [&] {
+        const Clock::rep since = touchingSince.load();
+        if (since == 0)
+            return 0.0;
+        const double seconds = std::chrono::duration<double>(
+                Clock::now() - Clock::time_point(Clock::duration(since))).count();
+        return seconds > 0 ? double(touched.load()) / seconds : 0.0;
+    };
+    while (run.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+        if (interrupted.load())
+            cancel.store(true);
+        if (showProgress && target.load() > 0) {
+            std::fprintf(context.streams.err, "\r%s",
+                         progressLine(touched.load(), target.load(), speed(), 30)
+                                 .toLocal8Bit().constData());
+            std::fflush(context.streams.err);
+        }
+    }
+    const OptimizerResult result = run.get();
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    const double rate = speed();
+    if (showProgress && target.load() > 0) {
+        std::fprintf(context.streams.err, "\r%s\n",
+                     progressLine(touched.load(), target.load(), rate, 30)
+                             .toLocal8Bit().constData());
+    }
+    const Snapshot after = snapshot(*platform, pattern);
+
+    if (options.json) {
+        printLine(context.streams.out, jsonResult(result, before, after, seconds));
+    } else {
+        QString summary = result.cancelled
+                ? QStringLiteral("Cancelled after %1 of %2 blocks; ")
+                          .arg(result.blocksTaken).arg(result.plan.count)
+                : QStringLiteral("Done: %1 of %2 blocks; ")
+                          .arg(result.blocksTaken).arg(result.plan.count);
+        summary += QStringLiteral("touched %1 at %2 GB/s, all freed.")
+                           .arg(gibText(double(result.bytesTouched)))
+                           .arg(rate / 1e9, 0, 'f', 2);
+        if (result.stoppedAtReserve)
+            summary += QStringLiteral(" Stopped early to keep a reserve free.");
+        printLine(context.streams.out, summary);
+        printLine(context.streams.out,
+                  QStringLiteral("Free: %1 -> %2; available: %3 -> %4")
+                          .arg(mbOrUnknown(freeOf(before)), mbOrUnknown(freeOf(after)),
+                               mbOrUnknown(availableOf(before)), mbOrUnknown(availableOf(after))));
+    }
+    return result.cancelled ? ExitCancelled : ExitOk;
+}
+
+} // namespace Kalvoren
