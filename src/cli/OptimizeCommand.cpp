@@ -19,7 +19,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Set by the SIGINT handler; lock-free, so the handler may store to it.
+// Set by the SIGINT handler and read by the run before each block, so a Ctrl-C stops the
+// run at the next block boundary; lock-free, so the handler may store to it.
 std::atomic<bool> interrupted { false };
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -210,7 +211,6 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     const PurgeElevation elevation = options.pkexec ? PurgeElevation::Pkexec
                                                     : purgeElevationSetting();
 
-    std::atomic<bool> cancel { false };
     std::atomic<quint64> touched { 0 };
     std::atomic<quint64> target { 0 };
     std::atomic<Clock::rep> touchingSince { 0 };
@@ -235,7 +235,7 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     const Clock::time_point started = Clock::now();
     InterruptGuard guard;
     std::future<OptimizerResult> run = std::async(std::launch::async, [&] {
-        return runOptimizer(environment, cancel, touched);
+        return runOptimizer(environment, interrupted, touched);
     });
     auto speed = [&] {
         const Clock::rep since = touchingSince.load();
@@ -246,8 +246,6 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
         return seconds > 0 ? double(touched.load()) / seconds : 0.0;
     };
     while (run.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
-        if (interrupted.load())
-            cancel.store(true);
         if (showProgress && target.load() > 0) {
             std::fprintf(context.streams.err, "\r%s",
                          progressLine(touched.load(), target.load(), speed(), 30)
