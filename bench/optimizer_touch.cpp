@@ -3,7 +3,7 @@
 // (MADV_HUGEPAGE). Prints GB/s, the ratios, and what each way makes the kernel back and give
 // back. Total per pass: 20 blocks of 64 MiB (1.25 GiB), freed before the next pass.
 //
-//   optimizer_touch [rounds]   (default 5)
+//   bench_optimizer_touch [rounds]   (default 5; KALVOREN_BENCH_VERBOSE=1 for each round)
 #include "optimizer/OptimizerRun.h"
 #include "platform/linux/LinuxPlatform.h"
 

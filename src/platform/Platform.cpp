@@ -5,6 +5,18 @@
 
 namespace Kalvoren {
 
+// -- optimizer --
+
+PurgeResult Platform::purge(PurgeElevation)
+{
+    return { PurgeOutcome::Skipped, QStringLiteral("purge skipped: this system has no purge") };
+}
+
+std::optional<MemoryRoom> Platform::memoryRoom()
+{
+    return std::nullopt;
+}
+
 std::unique_ptr<Platform> createPlatform(PlatformKind kind)
 {
     if (kind == PlatformKind::Commands)

@@ -36,11 +36,12 @@ public:
 
     // Makes the system give back what it can (page cache, fragmentation) before a run, then
     // returns. May take seconds. Never throws; a missing or failing tool gives Failed.
-    virtual PurgeResult purge(PurgeElevation elevation) = 0;
+    // By default there is nothing to run: Skipped.
+    virtual PurgeResult purge(PurgeElevation elevation);
 
     // The memory that can still be taken safely, read afresh on every call; empty when the
-    // system does not say (a system that pages out instead of killing).
-    virtual std::optional<MemoryRoom> memoryRoom() = 0;
+    // system does not say (a system that pages out instead of killing), the default.
+    virtual std::optional<MemoryRoom> memoryRoom();
 
     // -- process monitor ----------------------------------------------------------------
 };
