@@ -1,6 +1,7 @@
 #include "OptimizeCommand.h"
 
 #include "Cli.h"
+#include "InstanceClient.h"
 #include "optimizer/PurgeSettings.h"
 #include "platform/Platform.h"
 #include "stats/MemoryFigures.h"
@@ -55,6 +56,7 @@ struct OptimizeOptions
     bool json = false;
     bool purge = true;
     bool pkexec = false;
+    bool here = false; // any option asks for the run in this terminal
 };
 
 struct Snapshot
@@ -141,10 +143,15 @@ int parseOptions(const QStringList &arguments, OptimizeOptions *options,
     for (const QString &arg : arguments) {
         if (arg == QLatin1String("--json")) {
             options->json = true;
+            options->here = true;
         } else if (arg == QLatin1String("--no-purge")) {
             options->purge = false;
+            options->here = true;
         } else if (arg == QLatin1String("--pkexec")) {
             options->pkexec = true;
+            options->here = true;
+        } else if (arg == QLatin1String("--here")) {
+            options->here = true;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             std::fputs(optimizeUsage().toLocal8Bit().constData(), context.streams.out);
             return -1;
@@ -162,11 +169,14 @@ int parseOptions(const QStringList &arguments, OptimizeOptions *options,
 QString optimizeUsage()
 {
     return QStringLiteral(
-            "Usage: kalvoren optimize [--json] [--no-purge] [--pkexec]\n"
+            "Usage: kalvoren optimize [--here] [--json] [--no-purge] [--pkexec]\n"
             "Makes the system reclaim inactive memory: gives the page cache back, then takes\n"
             "and touches up to 20 blocks sized from the free and inactive memory, and frees\n"
             "them. It never takes more than is available (machine and cgroup) less a reserve.\n"
-            "Ctrl-C cancels between blocks (exit code 130).\n\n"
+            "Ctrl-C cancels between blocks (exit code 130).\n"
+            "When the desktop program runs, plain 'kalvoren optimize' asks it to optimize (as\n"
+            "its button would); any option below runs the optimization here instead.\n\n"
+            "  --here      run here even when the desktop program runs\n"
             "  --json      print the result as one JSON object\n"
             "  --no-purge  do not drop the page cache first\n"
             "  --pkexec    when not root, ask for the purge through pkexec this time\n"
@@ -195,6 +205,10 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     OptimizeOptions options;
     if (const int status = parseOptions(arguments, &options, context); status != ExitOk)
         return status < 0 ? ExitOk : status;
+    if (!options.here && hooks.askRunningInstance) {
+        if (const std::optional<int> status = optimizeInRunningInstance(context))
+            return *status;
+    }
 
     std::unique_ptr<Platform> platform = context.makePlatform();
     const double version = platform->frameworkVersion();

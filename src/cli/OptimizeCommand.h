@@ -19,9 +19,12 @@ struct OptimizeHooks
 {
     BlockAllocator allocator = BlockAllocator::system();
     ProgressDisplay progress = ProgressDisplay::Auto;
+    // Plain `kalvoren optimize` first asks a running desktop program on the session bus.
+    bool askRunningInstance = true;
 };
 
-// kalvoren optimize [--json] [--no-purge] [--pkexec]: one optimization in the terminal.
+// kalvoren optimize [--here] [--json] [--no-purge] [--pkexec]: one optimization in the
+// terminal, or by the running desktop program when it is asked for plainly.
 // Ctrl-C cancels between blocks (exit code 130); every block is freed either way.
 int runOptimizeCommand(const QStringList &arguments, const CliContext &context);
 int runOptimizeCommandWith(const QStringList &arguments, const CliContext &context,

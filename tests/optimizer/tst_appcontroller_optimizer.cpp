@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <cmath>
@@ -96,6 +97,7 @@ class TestAppControllerOptimizer : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init();
     void cleanup();
     void runShowsCancelThenOptimizeMemory();
@@ -134,7 +136,8 @@ void TestAppControllerOptimizer::runShowsCancelThenOptimizeMemory()
     c->setBlockAllocator(m_gate->allocator());
     QCOMPARE(button->text(), QStringLiteral("Optimize Memory"));
 
-    c->goButton();
+    // Started as the notice's OK (or a press with the notice hidden) starts it.
+    c->deferredGo();
     QCOMPARE(button->text(), QStringLiteral("Cancel"));
     QVERIFY(c->threadRunning());
     QVERIFY(!bar->isHidden());
@@ -170,7 +173,7 @@ void TestAppControllerOptimizer::pressDuringRunCancelsBetweenBlocks()
     m_gate->holdAt = 3;
     c->setBlockAllocator(m_gate->allocator());
 
-    button->click();
+    c->deferredGo();
     QTRY_VERIFY(m_gate->isWaiting());
     button->click(); // the press during a run
     QVERIFY(c->cancelRequest());
@@ -185,9 +188,9 @@ void TestAppControllerOptimizer::pressDuringRunCancelsBetweenBlocks()
     QCOMPARE(result.blocksTaken, 4); // the block being taken is finished, no fifth
     QCOMPARE(m_gate->freed.load(), 4);
 
-    // The next press starts a fresh run.
+    // The next start is a fresh run.
     m_gate->holdAt = -1;
-    c->goButton();
+    c->deferredGo();
     QCOMPARE(button->text(), QStringLiteral("Cancel"));
     QTRY_COMPARE(button->text(), QStringLiteral("Optimize Memory"));
     QCOMPARE(c->lastOptimizerResult().blocksTaken, 20);
@@ -199,7 +202,7 @@ void TestAppControllerOptimizer::destroyingTheControllerMidRunWaitsAndFrees()
     AppController *c = m_ui->controller.get();
     m_gate->holdAt = 2;
     c->setBlockAllocator(m_gate->allocator());
-    c->goButton();
+    c->deferredGo();
     QTRY_VERIFY(m_gate->isWaiting());
     // Quitting mid-run: the worker is told to stop and waited for, its blocks freed.
     std::thread opener([gate = m_gate] {
