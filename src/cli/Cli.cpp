@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "OptimizeCommand.h"
+#include "ProcessesCommand.h"
 #include "StatsCommand.h"
 #include "platform/Platform.h"
 
@@ -26,6 +27,8 @@ const Command commands[] = {
     // benchmark
 
     // processes
+    { "processes", "list processes by resident memory; quit or force quit one",
+      runProcessesCommand },
 };
 
 QString usage()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/MemoryRoom.h"
+#include "processes/ProcessAction.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -44,6 +46,19 @@ public:
     virtual std::optional<MemoryRoom> memoryRoom();
 
     // -- process monitor ----------------------------------------------------------------
+
+    // The processes as `top -l 1 -o rsize -stats pid,rsize,cpu,command` prints them: twelve
+    // lines (summary, a blank line, the column titles), then "pid rsize cpu command" per
+    // process, largest resident size first. CPU percentages cover the time since the previous
+    // call. On failure returns an empty text and, when error is given, says why in it.
+    virtual QByteArray topText(QString *error = nullptr) = 0;
+
+    // Politely asks the process whose pid text a table row shows to quit (its windows are
+    // asked to close; it may save its work or refuse).
+    virtual ProcessActionResult quitProcess(const QString &pidText) = 0;
+
+    // Sends the process SIGTERM, which it may catch.
+    virtual ProcessActionResult forceQuitProcess(const QString &pidText) = 0;
 };
 
 enum class PlatformKind { Linux, Commands };

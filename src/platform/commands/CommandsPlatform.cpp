@@ -2,6 +2,14 @@
 
 #include "stats/Kesh.h"
 
+#include <QDebug>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
 namespace Kalvoren {
 
 CommandsPlatform::CommandsPlatform(double frameworkVersion)
@@ -39,6 +47,111 @@ PurgeResult CommandsPlatform::purge(PurgeElevation elevation)
 std::optional<MemoryRoom> CommandsPlatform::memoryRoom()
 {
     return std::nullopt;
+}
+
+// -- process monitor --
+
+namespace {
+
+// The pid text a quit action acts on, or the result that stops it: the row's text after the
+// "-" rule, refused unless it is a plain pid other than 0, 1 and our own.
+std::optional<QString> actionPid(const QString &pidText, ProcessActionResult *refusal)
+{
+    const QString text = pidTextForAction(pidText);
+    if (!validatedPid(text, qint64(::getpid()))) {
+        *refusal = processActionResult(ProcessActionStatus::InvalidPid,
+                                       QStringLiteral("'%1' is not a process Kalvoren may "
+                                                      "act on.").arg(text));
+        return std::nullopt;
+    }
+    return text;
+}
+
+// system(3) with its status told apart: 0 when the command ran and exited 0.
+int runShell(const QString &commandLine)
+{
+    const int status = std::system(commandLine.toUtf8().constData());
+    if (status == -1)
+        return -1;
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+}
+
+// The name between the double quotes of an AppleScript string literal.
+QString appleScriptString(QString text)
+{
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    text.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return text;
+}
+
+} // namespace
+
+QByteArray CommandsPlatform::topText(QString *error)
+{
+    // Straight through popen: the text is bytes and may be long; no per-line chunking.
+    FILE *stream = popen("top -l 1 -o rsize -stats pid,rsize,cpu,command", "r");
+    if (!stream) {
+        if (error)
+            *error = QStringLiteral("cannot start top");
+        return {};
+    }
+    QByteArray text;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+        text.append(buffer, qsizetype(n));
+    pclose(stream);
+    if (text.isEmpty() && error)
+        *error = QStringLiteral("top printed nothing");
+    return text;
+}
+
+ProcessActionResult CommandsPlatform::quitProcess(const QString &pidText)
+{
+    ProcessActionResult refusal;
+    const std::optional<QString> pid = actionPid(pidText, &refusal);
+    if (!pid)
+        return refusal;
+    const QString output = Kesh::shellcmd(
+            QStringLiteral("ps -c %1  | awk '{print $4, $5, $6, $7, $8, $9}' | tail -n 1")
+                    .arg(shellQuoted(*pid)));
+    qInfo().noquote() << output;
+    const QString name = output.trimmed();
+    // ps prints its column titles even for a pid it does not know, so the last line is then
+    // the title line "COMMAND" (or nothing at all).
+    if (name.isEmpty() || name == QLatin1String("COMMAND"))
+        return processActionResult(ProcessActionStatus::NoSuchProcess,
+                                   QStringLiteral("Process %1 is no longer running.").arg(*pid));
+    const QString script = QStringLiteral("tell application \"%1\" to quit")
+                                   .arg(appleScriptString(name));
+    const int status = runShell(QStringLiteral("/usr/bin/osascript -e %1")
+                                        .arg(shellQuoted(script)));
+    if (status != 0)
+        return processActionResult(ProcessActionStatus::Failed,
+                                   QStringLiteral("%1 (process %2) did not accept the request "
+                                                  "to quit (osascript status %3).")
+                                           .arg(name, *pid).arg(status));
+    return processActionResult(ProcessActionStatus::Done,
+                               QStringLiteral("Asked %1 (process %2) to quit.").arg(name, *pid));
+}
+
+ProcessActionResult CommandsPlatform::forceQuitProcess(const QString &pidText)
+{
+    ProcessActionResult refusal;
+    const std::optional<QString> pid = actionPid(pidText, &refusal);
+    if (!pid)
+        return refusal;
+    const int status = runShell(QStringLiteral("kill %1").arg(shellQuoted(*pid)));
+    if (status != 0)
+        return processActionResult(ProcessActionStatus::Failed,
+                                   QStringLiteral("kill %1 failed (status %2): the process has "
+                                                  "ended or belongs to another user.")
+                                           .arg(*pid).arg(status));
+    return processActionResult(ProcessActionStatus::Done,
+                               QStringLiteral("Sent process %1 the termination signal.")
+                                       .arg(*pid));
 }
 
 } // namespace Kalvoren

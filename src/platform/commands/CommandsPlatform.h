@@ -21,6 +21,10 @@ public:
     PurgeResult purge(PurgeElevation elevation) override;
     // Systems with these tools page out rather than kill: no limit is known.
     std::optional<MemoryRoom> memoryRoom() override;
+    // -- process monitor --
+    QByteArray topText(QString *error = nullptr) override;
+    ProcessActionResult quitProcess(const QString &pidText) override;
+    ProcessActionResult forceQuitProcess(const QString &pidText) override;
 
 private:
     double m_frameworkVersion;

@@ -1,8 +1,11 @@
 #include "LinuxPlatform.h"
 
+#include "ProcTop.h"
+
 #include <QFile>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,9 +13,10 @@
 
 namespace Kalvoren {
 
-LinuxPlatform::LinuxPlatform(const QString &procRoot)
+LinuxPlatform::LinuxPlatform(const QString &procRoot, WindowCloser closer)
     : m_procRoot(procRoot)
     , m_pageSize(quint64(sysconf(_SC_PAGESIZE)))
+    , m_windowCloser(std::move(closer))
 {
 }
 
@@ -98,6 +102,50 @@ QString LinuxPlatform::vmStatText(QString *error)
         return QString(QLatin1String(""));
     }
     return QString::fromLatin1(rendering.text);
+}
+
+// -- process monitor --
+
+QByteArray LinuxPlatform::topText(QString *error)
+{
+    QMutexLocker locker(&m_topMutex);
+    if (!m_top)
+        m_top = std::make_unique<ProcTop>(m_procRoot, m_pageSize);
+    return m_top->render(error);
+}
+
+ProcessActionResult LinuxPlatform::quitProcess(const QString &pidText)
+{
+    const QString text = pidTextForAction(pidText);
+    const std::optional<qint64> pid = validatedPid(text, qint64(::getpid()));
+    if (!pid)
+        return processActionResult(ProcessActionStatus::InvalidPid,
+                                   QStringLiteral("'%1' is not a process Kalvoren may quit.")
+                                           .arg(text));
+    // Signal 0 checks that the process is still there before its windows are looked for.
+    if (::kill(pid_t(*pid), 0) != 0 && errno == ESRCH)
+        return resultFromErrno(errno, *pid);
+    if (!m_windowCloser)
+        return processActionResult(ProcessActionStatus::Unavailable,
+                                   QStringLiteral("Cannot ask process %1 to quit: no window "
+                                                  "system is available. Use Force Quit.")
+                                           .arg(*pid));
+    return m_windowCloser(*pid);
+}
+
+ProcessActionResult LinuxPlatform::forceQuitProcess(const QString &pidText)
+{
+    const QString text = pidTextForAction(pidText);
+    const std::optional<qint64> pid = validatedPid(text, qint64(::getpid()));
+    if (!pid)
+        return processActionResult(ProcessActionStatus::InvalidPid,
+                                   QStringLiteral("'%1' is not a process Kalvoren may end.")
+                                           .arg(text));
+    if (::kill(pid_t(*pid), SIGTERM) != 0)
+        return resultFromErrno(errno, *pid);
+    return processActionResult(ProcessActionStatus::Done,
+                               QStringLiteral("Sent process %1 the termination signal.")
+                                       .arg(*pid));
 }
 
 } // namespace Kalvoren

@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QStringList>
 
+#include <memory>
+
 namespace Kalvoren {
 
 // How the purge helper is started: program empty and skipReason set when it is not.
@@ -19,13 +21,16 @@ struct PurgeLaunch
 // helper that the polkit action names, or not at all unless elevation asks for pkexec.
 PurgeLaunch purgeLaunch(bool isRoot, PurgeElevation elevation, const QString &helper,
                         const QString &installedHelper);
+class ProcTop;
 
 // Linux: every figure is read in-process from /proc, no command is started per sample.
 // The /proc root can point elsewhere so that tests read fixtures instead of the live system.
 class LinuxPlatform : public Platform
 {
 public:
-    explicit LinuxPlatform(const QString &procRoot = QStringLiteral("/proc"));
+    // closer asks a process's windows to close; the installed default unless given.
+    explicit LinuxPlatform(const QString &procRoot = QStringLiteral("/proc"),
+                           WindowCloser closer = defaultWindowCloser());
     ~LinuxPlatform() override;
 
     QString name() const override;
@@ -44,6 +49,10 @@ public:
     // installed one.
     void setPurgeHelper(const QString &path) { m_purgeHelper = path; }
     QString purgeHelper() const;
+    // -- process monitor --
+    QByteArray topText(QString *error = nullptr) override;
+    ProcessActionResult quitProcess(const QString &pidText) override;
+    ProcessActionResult forceQuitProcess(const QString &pidText) override;
 
     // The parsed /proc/meminfo; error set when the file cannot be read.
     MemInfo readMemInfo(QString *error = nullptr);
@@ -61,6 +70,11 @@ private:
     QByteArray m_vmstatBuffer;
     quint64 m_pageSize;
     QString m_purgeHelper;
+
+    // -- process monitor --
+    QMutex m_topMutex; // a sampler keeps the previous sample; one render at a time
+    std::unique_ptr<ProcTop> m_top;
+    WindowCloser m_windowCloser;
 };
 
 } // namespace Kalvoren

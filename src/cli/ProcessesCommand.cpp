@@ -1,0 +1,193 @@
+#include "ProcessesCommand.h"
+
+#include "Cli.h"
+#include "platform/Platform.h"
+#include "processes/TopText.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace Kalvoren {
+namespace {
+
+struct ProcessesOptions
+{
+    bool json = false;
+    QString from;      // empty: the live system
+    QString quitPid;   // --quit
+    QString forcePid;  // --force-quit
+};
+
+// The live list: the first sample primes the per-process CPU counters, so a second one a
+// moment later gives CPU percentages over that moment instead of zeros.
+constexpr double cpuSampleSeconds = 0.25;
+
+QJsonObject jsonRow(const TopLine &line)
+{
+    QJsonObject o;
+    bool numeric = false;
+    const qint64 pid = line.pid.toLongLong(&numeric);
+    o.insert(QStringLiteral("pid"), numeric ? QJsonValue(double(pid)) : QJsonValue(line.pid));
+    o.insert(QStringLiteral("rsize"), line.rsize);
+    const qint64 bytes = residentSizeBytes(line.rsize);
+    o.insert(QStringLiteral("rsize_bytes"),
+             bytes >= 0 ? QJsonValue(double(bytes)) : QJsonValue(QJsonValue::Null));
+    bool cpuOk = false;
+    const double cpu = line.cpu.toDouble(&cpuOk);
+    o.insert(QStringLiteral("cpu"), cpuOk ? QJsonValue(cpu) : QJsonValue(line.cpu));
+    o.insert(QStringLiteral("command"), line.command);
+    return o;
+}
+
+void printRows(const CliContext &context, const QList<TopLine> &lines, bool json)
+{
+    if (json) {
+        QJsonArray rows;
+        for (const TopLine &line : lines)
+            rows.append(jsonRow(line));
+        printLine(context.streams.out,
+                  QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)));
+        return;
+    }
+    printLine(context.streams.out, QStringLiteral("%1 %2 %3 %4")
+                                           .arg(QStringLiteral("PID"), 8)
+                                           .arg(QStringLiteral("RSIZE"), 7)
+                                           .arg(QStringLiteral("%CPU"), 6)
+                                           .arg(QStringLiteral("COMMAND")));
+    for (const TopLine &line : lines) {
+        printLine(context.streams.out,
+                  QStringLiteral("%1 %2 %3 %4").arg(line.pid, 8).arg(line.rsize, 7)
+                          .arg(line.cpu, 6).arg(line.command));
+    }
+}
+
+int parseOptions(const QStringList &arguments, ProcessesOptions *options,
+                 const CliContext &context)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        auto value = [&](QString *out) {
+            if (i + 1 >= arguments.size()) {
+                printError(context, QStringLiteral("%1 needs a value").arg(arg));
+                return false;
+            }
+            *out = arguments.at(++i);
+            return true;
+        };
+        if (arg == QLatin1String("--json")) {
+            options->json = true;
+        } else if (arg == QLatin1String("--from")) {
+            if (!value(&options->from))
+                return ExitUsage;
+        } else if (arg == QLatin1String("--quit")) {
+            if (!value(&options->quitPid))
+                return ExitUsage;
+        } else if (arg == QLatin1String("--force-quit")) {
+            if (!value(&options->forcePid))
+                return ExitUsage;
+        } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            std::fputs(processesUsage().toLocal8Bit().constData(), context.streams.out);
+            return -1;
+        } else {
+            printError(context, QStringLiteral("processes: unknown option '%1'\n"
+                                               "Try 'kalvoren processes --help'.").arg(arg));
+            return ExitUsage;
+        }
+    }
+    const int actions = int(!options->quitPid.isEmpty()) + int(!options->forcePid.isEmpty());
+    if (actions > 1 || (actions == 1 && (!options->from.isEmpty() || options->json))) {
+        printError(context, QStringLiteral("--quit and --force-quit take one pid and stand "
+                                           "alone"));
+        return ExitUsage;
+    }
+    return ExitOk;
+}
+
+bool readSource(const QString &from, const CliContext &context, QByteArray *text,
+                QString *error)
+{
+    QFile file;
+    bool opened = false;
+    if (from == QLatin1String("-")) {
+        opened = file.open(context.streams.in, QIODevice::ReadOnly);
+    } else {
+        file.setFileName(from);
+        opened = file.open(QIODevice::ReadOnly);
+    }
+    if (!opened) {
+        *error = QStringLiteral("cannot read %1: %2").arg(from, file.errorString());
+        return false;
+    }
+    *text = file.read(64 * 1024 * 1024);
+    return true;
+}
+
+} // namespace
+
+QString processesUsage()
+{
+    return QStringLiteral(
+            "Usage: kalvoren processes [--json] [--from FILE|-]\n"
+            "       kalvoren processes --quit PID | --force-quit PID\n"
+            "Lists the processes once, largest resident memory first: pid, resident size,\n"
+            "CPU % and command.\n\n"
+            "  --json            one JSON array of {pid, rsize, rsize_bytes, cpu, command}\n"
+            "  --from FILE       read the output of 'top -l 1 -o rsize -stats\n"
+            "                    pid,rsize,cpu,command' saved in FILE ('-': standard input)\n"
+            "  --quit PID        ask the process's windows to close\n"
+            "  --force-quit PID  send the process the termination signal (SIGTERM)\n");
+}
+
+int runProcessesCommand(const QStringList &arguments, const CliContext &context)
+{
+    ProcessesOptions options;
+    if (const int status = parseOptions(arguments, &options, context); status != ExitOk)
+        return status < 0 ? ExitOk : status;
+
+    if (!options.quitPid.isEmpty() || !options.forcePid.isEmpty()) {
+        std::unique_ptr<Platform> platform = context.makePlatform();
+        const ProcessActionResult result = options.quitPid.isEmpty()
+                ? platform->forceQuitProcess(options.forcePid)
+                : platform->quitProcess(options.quitPid);
+        if (!result.ok()) {
+            printError(context, result.message);
+            return result.status == ProcessActionStatus::InvalidPid ? ExitUsage : ExitFailure;
+        }
+        printLine(context.streams.out, result.message);
+        return ExitOk;
+    }
+
+    QByteArray text;
+    QString error;
+    if (!options.from.isEmpty()) {
+        if (!readSource(options.from, context, &text, &error)) {
+            printError(context, error);
+            return ExitFailure;
+        }
+    } else {
+        std::unique_ptr<Platform> platform = context.makePlatform();
+        text = platform->topText(&error);
+        if (!text.isEmpty()) {
+            context.sleep(cpuSampleSeconds);
+            text = platform->topText(&error);
+        }
+        if (text.isEmpty()) {
+            printError(context, QStringLiteral("cannot read the process list: %1").arg(error));
+            return ExitFailure;
+        }
+    }
+    const QList<TopLine> lines = parseTopText(text);
+    if (lines.isEmpty() && !options.from.isEmpty()) {
+        const QString source = options.from == QLatin1String("-")
+                ? QStringLiteral("standard input") : options.from;
+        printError(context, QStringLiteral("no process lines in %1: expected top output with "
+                                           "twelve lines before the process lines").arg(source));
+        return ExitFailure;
+    }
+    printRows(context, lines, options.json);
+    return ExitOk;
+}
+
+} // namespace Kalvoren
