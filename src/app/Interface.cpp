@@ -8,6 +8,8 @@
 #include "StatusMenu.h"
 #include "views/StatsView.h"
 #include "platform/Platform.h"
+#include "processes/ProcessWindow.h"
+#include "processes/TopMonitor.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>
@@ -53,6 +55,12 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     // -- benchmark --
 
     // -- process monitor --
+    // The monitor belongs to the main window, which goes before the controller and so before
+    // the platform the worker reads; the process window goes with the monitor.
+    auto *topMonitor = new TopMonitor(&c->platform(), w);
+    auto *processWindow = new ProcessWindow(topMonitor);
+    c->processWindow = processWindow;
+    QObject::connect(topMonitor, &QObject::destroyed, [processWindow] { delete processWindow; });
 
     // -- optimizer and notices --
     // The notices are children of the main window, so they go with it; they stay separate

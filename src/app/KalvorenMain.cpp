@@ -7,6 +7,7 @@
 #include "SingleInstance.h"
 #include "cli/Cli.h"
 #include "platform/Platform.h"
+#include "platform/x11/X11WindowCloser.h"
 
 #include <QCoreApplication>
 
@@ -27,6 +28,7 @@ int kalvorenMain(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
+    setDefaultWindowCloser(closeWindowsOfProcess); // polite quit through X11
     if (isCliInvocation(arguments)) {
         QCoreApplication app(argc, argv);
         return runCli(arguments, CliContext());

@@ -140,6 +140,7 @@ bool TopMonitor::poll()
         error = m_refreshError;
     }
     applyLines(lines);
+    emit refreshed();
     if (!error.isEmpty())
         emit statusMessage(QStringLiteral("Cannot read the process list: %1").arg(error));
     return true;

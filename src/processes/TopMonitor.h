@@ -87,6 +87,8 @@ signals:
     // A line for the window's status line: action results, a vanished selection, a failed
     // refresh.
     void statusMessage(const QString &message);
+    // After a poll took a refresh into the rows.
+    void refreshed();
 
 private:
     void threadRun();
