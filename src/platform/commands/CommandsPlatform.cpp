@@ -12,8 +12,9 @@
 
 namespace Kalvoren {
 
-CommandsPlatform::CommandsPlatform(double frameworkVersion)
+CommandsPlatform::CommandsPlatform(double frameworkVersion, const QString &osascript)
     : m_frameworkVersion(frameworkVersion)
+    , m_osascript(osascript)
 {
 }
 
@@ -126,8 +127,8 @@ ProcessActionResult CommandsPlatform::quitProcess(const QString &pidText)
                                    QStringLiteral("Process %1 is no longer running.").arg(*pid));
     const QString script = QStringLiteral("tell application \"%1\" to quit")
                                    .arg(appleScriptString(name));
-    const int status = runShell(QStringLiteral("/usr/bin/osascript -e %1")
-                                        .arg(shellQuoted(script)));
+    const int status = runShell(QStringLiteral("%1 -e %2")
+                                        .arg(m_osascript, shellQuoted(script)));
     if (status != 0)
         return processActionResult(ProcessActionStatus::Failed,
                                    QStringLiteral("%1 (process %2) did not accept the request "

@@ -10,7 +10,9 @@ namespace Kalvoren {
 class CommandsPlatform : public Platform
 {
 public:
-    explicit CommandsPlatform(double frameworkVersion = 1038.0);
+    // osascript: the AppleScript runner the polite quit starts (tests pass a stand-in).
+    explicit CommandsPlatform(double frameworkVersion = 1038.0,
+                              const QString &osascript = QStringLiteral("/usr/bin/osascript"));
 
     QString name() const override;
     double frameworkVersion() const override;
@@ -28,6 +30,7 @@ public:
 
 private:
     double m_frameworkVersion;
+    QString m_osascript;
 };
 
 } // namespace Kalvoren

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QMutex>
+#include <QStringList>
+
+#include <atomic>
+
+// A platform whose top text the test sets, and that records the quit requests it gets.
+class FakePlatform : public Kalvoren::Platform
+{
+public:
+    QString name() const override { return QStringLiteral("fake"); }
+    double frameworkVersion() const override { return 1038; }
+    QString vmStatText(QString *) override { return QString(); }
+
+    QByteArray topText(QString *error) override
+    {
+        ++topCalls;
+        QMutexLocker locker(&mutex);
+        if (text.isEmpty() && error)
+            *error = QStringLiteral("fake top failed");
+        return text;
+    }
+    Kalvoren::ProcessActionResult quitProcess(const QString &pidText) override
+    {
+        QMutexLocker locker(&mutex);
+        requests << QStringLiteral("quit ") + pidText;
+        return Kalvoren::processActionResult(Kalvoren::ProcessActionStatus::Done,
+                                             QStringLiteral("asked ") + pidText);
+    }
+    Kalvoren::ProcessActionResult forceQuitProcess(const QString &pidText) override
+    {
+        QMutexLocker locker(&mutex);
+        requests << QStringLiteral("force ") + pidText;
+        return Kalvoren::processActionResult(Kalvoren::ProcessActionStatus::NotPermitted,
+                                             QStringLiteral("not permitted ") + pidText);
+    }
+
+    void setText(const QByteArray &value)
+    {
+        QMutexLocker locker(&mutex);
+        text = value;
+    }
+
+    // Top text with the twelve header lines and one line per (pid, command).
+    static QByteArray topWith(const QList<std::pair<int, QByteArray>> &rows)
+    {
+        QByteArray out;
+        for (int i = 0; i < 10; ++i)
+            out += "Summary " + QByteArray::number(i) + "\n";
+        out += "\nPID RSIZE %CPU COMMAND\n";
+        for (const auto &[pid, command] : rows)
+            out += QByteArray::number(pid) + "  " + QByteArray::number(pid % 97) + "M  0.0  "
+                    + command + "\n";
+        return out;
+    }
+    static QByteArray topWithCount(int processLines, int firstPid = 100)
+    {
+        QList<std::pair<int, QByteArray>> rows;
+        for (int i = 0; i < processLines; ++i)
+            rows.append({ firstPid + i, "proc" + QByteArray::number(firstPid + i) });
+        return topWith(rows);
+    }
+
+    QMutex mutex;
+    QByteArray text;
+    QStringList requests;
+    std::atomic<int> topCalls { 0 };
+};
