@@ -2,7 +2,10 @@
 #include "processes/TopText.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
+
+#include <cerrno>
 
 using namespace Kalvoren;
 
@@ -171,6 +174,25 @@ private slots:
         QCOMPARE(shellQuoted(QStringLiteral("")), QStringLiteral("''"));
         QCOMPARE(shellQuoted(QStringLiteral("x'; touch /tmp/pwned; '")),
                  QStringLiteral("'x'\\''; touch /tmp/pwned; '\\'''"));
+        // The shell reads each back as exactly the one word it was.
+        for (const QString &word : { QStringLiteral("x'; echo no; '"), QStringLiteral("''"),
+                                     QStringLiteral("$(echo no) `echo no` \"\\ *") }) {
+            QProcess shell;
+            shell.start(QStringLiteral("/bin/sh"),
+                        { QStringLiteral("-c"),
+                          QStringLiteral("printf '%s|' ") + shellQuoted(word) });
+            QVERIFY(shell.waitForFinished());
+            QCOMPARE(QString::fromUtf8(shell.readAllStandardOutput()), word + QLatin1Char('|'));
+        }
+    }
+
+    void signalErrorsAreTyped()
+    {
+        QCOMPARE(resultFromErrno(ESRCH, 5).status, ProcessActionStatus::NoSuchProcess);
+        QCOMPARE(resultFromErrno(EPERM, 5).status, ProcessActionStatus::NotPermitted);
+        const ProcessActionResult other = resultFromErrno(EINVAL, 5);
+        QCOMPARE(other.status, ProcessActionStatus::Failed);
+        QVERIFY(other.message.contains(QStringLiteral("5")));
     }
 };
 

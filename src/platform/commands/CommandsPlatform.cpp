@@ -121,8 +121,8 @@ ProcessActionResult CommandsPlatform::quitProcess(const QString &pidText)
     qInfo().noquote() << output;
     const QString name = output.trimmed();
     // ps prints its column titles even for a pid it does not know, so the last line is then
-    // the title line "COMMAND" (or nothing at all).
-    if (name.isEmpty() || name == QLatin1String("COMMAND"))
+    // the title ("CMD", "COMMAND") or nothing at all.
+    if (name.isEmpty() || name == QLatin1String("CMD") || name == QLatin1String("COMMAND"))
         return processActionResult(ProcessActionStatus::NoSuchProcess,
                                    QStringLiteral("Process %1 is no longer running.").arg(*pid));
     const QString script = QStringLiteral("tell application \"%1\" to quit")

@@ -1,0 +1,231 @@
+#include "platform/linux/LinuxPlatform.h"
+#include "processes/TopText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Kalvoren;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    f.write(bytes);
+}
+
+// A /proc/PID/stat line (proc(5)): comm, state, flags, utime, stime, threads, start, rss pages.
+QByteArray statLine(int pid, const QByteArray &comm, char state, quint64 flags, quint64 utime,
+                    quint64 stime, int threads, quint64 start, quint64 rssPages)
+{
+    return QByteArray::number(pid) + " (" + comm + ") " + state + " 1 1 1 0 -1 "
+            + QByteArray::number(flags) + " 0 0 0 0 " + QByteArray::number(utime) + " "
+            + QByteArray::number(stime) + " 0 0 20 -5 " + QByteArray::number(threads) + " 0 "
+            + QByteArray::number(start) + " 1000000 " + QByteArray::number(rssPages)
+            + " 18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 0 0 0 0 0 0\n";
+}
+
+class FakeProc
+{
+public:
+    FakeProc()
+    {
+        writeFile(root() + "/uptime", "1000.00 1500.00\n");
+        writeFile(root() + "/loadavg", "0.50 0.40 0.30 1/123 999\n");
+        writeFile(root() + "/stat", "cpu  100 0 50 800 50 0 0 0 0 0\nctxt 5\nprocesses 77\n"
+                                    "procs_blocked 0\n");
+        writeFile(root() + "/meminfo", "MemTotal: 1048576 kB\nMemFree: 262144 kB\n"
+                                       "MemAvailable: 524288 kB\nActive: 262144 kB\n"
+                                       "Inactive: 262144 kB\n");
+        writeFile(root() + "/sys/kernel/osrelease", "6.1.0-test\n");
+    }
+    QString root() const { return m_dir.path(); }
+    void process(int pid, const QByteArray &stat, const QByteArray &cmdline = QByteArray())
+    {
+        writeFile(root() + "/" + QString::number(pid) + "/stat", stat);
+        writeFile(root() + "/" + QString::number(pid) + "/cmdline", cmdline);
+    }
+    void uptime(double seconds)
+    {
+        writeFile(root() + "/uptime", QByteArray::number(seconds, 'f', 2) + " 0.00\n");
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+quint64 pages(quint64 bytes)
+{
+    return bytes / quint64(sysconf(_SC_PAGESIZE));
+}
+
+} // namespace
+
+class TestProcTop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rendersTopLayoutLargestFirst()
+    {
+        FakeProc proc;
+        proc.process(10, statLine(10, "small", 'S', 0, 1, 1, 1, 5, pages(1 << 20)));
+        proc.process(20, statLine(20, "big one", 'R', 0, 1, 1, 4, 5, pages(quint64(3) << 30)));
+        proc.process(30, statLine(30, "kworker/0:1", 'I', 0x00200000, 0, 0, 1, 5, 0));
+        proc.process(40, statLine(40, "mid", 'S', 0, 1, 1, 1, 5, pages(200 << 20)));
+        writeFile(proc.root() + "/self", "not a process directory");
+        LinuxPlatform platform(proc.root());
+        QString error;
+        const QByteArray text = platform.topText(&error);
+        QVERIFY2(!text.isEmpty(), qPrintable(error));
+        const QList<QByteArray> raw = text.split('\n');
+        QVERIFY(raw.at(0).startsWith("Processes: 4 total, 1 running, 3 sleeping, 7 threads"));
+        QVERIFY(raw.at(2).startsWith("Load Avg: 0.50, 0.40, 0.30"));
+        QVERIFY(raw.at(4).contains("768M used (256M wired), 256M unused, 512M available"));
+        QVERIFY(raw.at(6).contains("6.1.0-test"));
+        QCOMPARE(raw.at(10), QByteArray());
+        QVERIFY(raw.at(11).startsWith("PID"));
+
+        const QList<TopLine> lines = parseTopText(text);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(0), (TopLine { "20", "3072M", "0.0", "big one" }));
+        QCOMPARE(lines.at(1), (TopLine { "40", "200M", "0.0", "mid" }));
+        QCOMPARE(lines.at(2), (TopLine { "10", "1024K", "0.0", "small" }));
+        QCOMPARE(lines.at(3), (TopLine { "30", "0B", "0.0", "[kworker/0:1]" }));
+    }
+
+    void cpuCoversTheLastInterval()
+    {
+        FakeProc proc;
+        proc.process(10, statLine(10, "busy", 'R', 0, 1000, 500, 1, 5, 10));
+        proc.process(20, statLine(20, "idle", 'S', 0, 7, 7, 1, 5, 20));
+        LinuxPlatform platform(proc.root());
+        QCOMPARE(parseTopText(platform.topText()).at(1).cpu, QStringLiteral("0.0"));
+
+        // Two seconds later busy used 1.5 s of CPU (150 ticks at 100 Hz is 75 %); a new process
+        // that took pid 20 over (another start time) starts from zero.
+        const double hz = double(sysconf(_SC_CLK_TCK));
+        proc.uptime(1002.0);
+        proc.process(10, statLine(10, "busy", 'R', 0, 1000 + quint64(hz), 500 + quint64(hz / 2),
+                                  1, 5, 10));
+        proc.process(20, statLine(20, "newcomer", 'S', 0, 500, 500, 1, 999, 20));
+        const QList<TopLine> lines = parseTopText(platform.topText());
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.at(1).command, QStringLiteral("busy"));
+        QCOMPARE(lines.at(1).cpu, QStringLiteral("75.0"));
+        QCOMPARE(lines.at(0).cpu, QStringLiteral("0.0"));
+    }
+
+    void commandNamesAsTheUserKnowsThem()
+    {
+        FakeProc proc;
+        // Cut at 15 bytes by the kernel: the file name from cmdline completes it.
+        proc.process(10, statLine(10, "gnome-shell-cal", 'S', 0, 0, 0, 1, 5, 50),
+                     QByteArray("/usr/libexec/gnome-shell-calendar-server\0--x\0", 45));
+        // A process that renamed itself keeps the name it chose.
+        proc.process(11, statLine(11, "abcdefghijklmno", 'S', 0, 0, 0, 1, 5, 40),
+                     QByteArray("/usr/bin/python3\0x\0", 19));
+        // A name with ")" and spaces; one with a newline must not start a line of its own.
+        proc.process(12, statLine(12, "a) (b", 'S', 0, 0, 0, 1, 5, 30));
+        proc.process(13, statLine(13, "evil\n1 99G 0.0 fake", 'S', 0, 0, 0, 1, 5, 20));
+        LinuxPlatform platform(proc.root());
+        const QList<TopLine> lines = parseTopText(platform.topText());
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(0).command, QStringLiteral("gnome-shell-calendar-server"));
+        QCOMPARE(lines.at(1).command, QStringLiteral("abcdefghijklmno"));
+        QCOMPARE(lines.at(2).command, QStringLiteral("a) (b"));
+        QCOMPARE(lines.at(3).pid, QStringLiteral("13"));
+        QCOMPARE(lines.at(3).command, QStringLiteral("evil?1 99G 0.0 fake"));
+    }
+
+    void missingTreeIsAnError()
+    {
+        LinuxPlatform platform(QStringLiteral("/nonexistent/proc"));
+        QString error;
+        QVERIFY(platform.topText(&error).isEmpty());
+        QVERIFY(error.contains(QStringLiteral("/nonexistent/proc")));
+    }
+
+    void liveSystemListsThisProcess()
+    {
+        LinuxPlatform platform;
+        const QList<TopLine> lines = parseTopText(platform.topText());
+        const QString self = QString::number(::getpid());
+        QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const TopLine &line) {
+            return line.pid == self && line.command == QStringLiteral("tst_proctop");
+        }));
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            QVERIFY(residentSizeBytes(lines.at(i - 1).rsize)
+                    >= residentSizeBytes(lines.at(i).rsize) / 1024);
+    }
+
+    void forceQuitEndsARealChildWithSigterm()
+    {
+        // posix_spawn returns once the child runs sleep: a signal sent before that would hit
+        // a copy of this test.
+        pid_t child = 0;
+        char *const argv[] = { const_cast<char *>("sleep"), const_cast<char *>("30"), nullptr };
+        QCOMPARE(::posix_spawnp(&child, "sleep", nullptr, nullptr, argv, environ), 0);
+        LinuxPlatform platform(QStringLiteral("/proc"), {});
+        const ProcessActionResult result = platform.forceQuitProcess(QString::number(child));
+        QVERIFY2(result.ok(), qPrintable(result.message));
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGTERM);
+        // Now it is gone: the failure is typed, not swallowed.
+        QCOMPARE(platform.forceQuitProcess(QString::number(child)).status,
+                 ProcessActionStatus::NoSuchProcess);
+        QCOMPARE(platform.quitProcess(QString::number(child)).status,
+                 ProcessActionStatus::NoSuchProcess);
+    }
+
+    void refusesPidsItMustNotSignal()
+    {
+        LinuxPlatform platform(QStringLiteral("/proc"), {});
+        for (const QString &pid : { QString::number(::getpid()), QStringLiteral("0"),
+                                    QStringLiteral("1"), QStringLiteral("-1"),
+                                    QStringLiteral("12 34"), QStringLiteral("") }) {
+            QCOMPARE(platform.forceQuitProcess(pid).status, ProcessActionStatus::InvalidPid);
+            QCOMPARE(platform.quitProcess(pid).status, ProcessActionStatus::InvalidPid);
+        }
+    }
+
+    void notPermittedIsTold()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root may signal every process");
+        LinuxPlatform platform(QStringLiteral("/proc"), {});
+        // pid 2 is kthreadd, never ours.
+        QCOMPARE(platform.forceQuitProcess(QStringLiteral("2")).status,
+                 ProcessActionStatus::NotPermitted);
+    }
+
+    void politeQuitUsesTheWindowCloser()
+    {
+        qint64 asked = 0;
+        LinuxPlatform platform(QStringLiteral("/proc"), [&asked](qint64 pid) {
+            asked = pid;
+            return processActionResult(ProcessActionStatus::NoWindow, QStringLiteral("none"));
+        });
+        const pid_t parent = ::getppid();
+        QCOMPARE(platform.quitProcess(QString::number(parent) + "-").status,
+                 ProcessActionStatus::NoWindow);
+        QCOMPARE(asked, qint64(parent));
+        LinuxPlatform without(QStringLiteral("/proc"), {});
+        QCOMPARE(without.quitProcess(QString::number(parent)).status,
+                 ProcessActionStatus::Unavailable);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcTop)
+#include "tst_proctop.moc"
