@@ -6,12 +6,12 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libxcb1-dev
     libqt6svg6 qt6-qpa-plugins
 )
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
-    imagemagick procps
+    imagemagick procps xterm
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")

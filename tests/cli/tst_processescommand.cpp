@@ -1,0 +1,111 @@
+#include "cli/Cli.h"
+#include "platform/linux/LinuxPlatform.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace Kalvoren;
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray contents(FILE *f)
+{
+    std::fflush(f);
+    std::rewind(f);
+    QByteArray bytes;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    std::fclose(f);
+    return bytes;
+}
+
+Run run(const QStringList &arguments)
+{
+    CliContext context;
+    context.streams.out = std::tmpfile();
+    context.streams.err = std::tmpfile();
+    context.sleep = [](double) {};
+    Run result;
+    result.status = runCli(arguments, context);
+    result.out = contents(context.streams.out);
+    result.err = contents(context.streams.err);
+    return result;
+}
+
+const QString capture = QStringLiteral(KALVOREN_TEST_DATA "/top/macos15-m1pro-l1-n15-o-cpu-"
+                                       "stats-pid-command-cpu-mem-threads-state.txt");
+
+} // namespace
+
+class TestProcessesCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listsEveryProcessOfASavedText()
+    {
+        const Run r = run({ "processes", "--from", capture });
+        QCOMPARE(r.status, int(ExitOk));
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 16); // title and all 15 processes, the last one included
+        QVERIFY(lines.at(1).simplified().startsWith("95207 head 0.0"));
+        QVERIFY(lines.last().simplified().startsWith("94895 cfprefsd 0.0"));
+    }
+
+    void jsonForScripts()
+    {
+        const Run r = run({ "processes", "--from", capture, "--json" });
+        QCOMPARE(r.status, int(ExitOk));
+        const QJsonArray rows = QJsonDocument::fromJson(r.out).array();
+        QCOMPARE(rows.size(), 15);
+        QCOMPARE(rows.at(0).toObject().value("pid").toInteger(), 95207);
+        QCOMPARE(rows.at(0).toObject().value("cpu").toDouble(), 0.0);
+    }
+
+    void liveJsonIsSortedByResidentSize()
+    {
+        const Run r = run({ "processes", "--json" });
+        QCOMPARE(r.status, int(ExitOk));
+        const QJsonArray rows = QJsonDocument::fromJson(r.out).array();
+        QVERIFY(rows.size() > 1);
+        // Sizes are rounded to whole units, so allow one unit of slack.
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            QVERIFY(rows.at(i - 1)["rsize_bytes"].toDouble() * 1024.0
+                    >= rows.at(i)["rsize_bytes"].toDouble());
+        }
+    }
+
+    void badInputIsSaid()
+    {
+        Run r = run({ "processes", "--from", "/nonexistent/top.txt" });
+        QCOMPARE(r.status, int(ExitFailure));
+        QVERIFY(r.err.contains("cannot read /nonexistent/top.txt"));
+        r = run({ "processes", "--from",
+                  KALVOREN_TEST_DATA "/top/macos-2017-header-all-default-columns-no-rows.txt" });
+        QCOMPARE(r.status, int(ExitFailure));
+        QVERIFY(r.err.contains("no process lines"));
+        r = run({ "processes", "--quit", "1; reboot" });
+        QCOMPARE(r.status, int(ExitUsage));
+        QVERIFY(r.err.contains("not a process"));
+        r = run({ "processes", "--bogus" });
+        QCOMPARE(r.status, int(ExitUsage));
+        r = run({ "processes", "--quit", "5", "--json" });
+        QCOMPARE(r.status, int(ExitUsage));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcessesCommand)
+#include "tst_processescommand.moc"
