@@ -37,4 +37,25 @@ bool platformKindFromName(const QString &name, PlatformKind *kind)
     return false;
 }
 
+// -- process monitor --
+
+QByteArray Platform::topText(QString *error)
+{
+    if (error)
+        *error = QStringLiteral("the %1 platform has no process list").arg(name());
+    return {};
+}
+
+ProcessActionResult Platform::quitProcess(const QString &)
+{
+    return processActionResult(ProcessActionStatus::Unavailable,
+                               QStringLiteral("The %1 platform cannot quit processes.")
+                                       .arg(name()));
+}
+
+ProcessActionResult Platform::forceQuitProcess(const QString &pidText)
+{
+    return quitProcess(pidText);
+}
+
 } // namespace Kalvoren

@@ -51,14 +51,15 @@ public:
     // lines (summary, a blank line, the column titles), then "pid rsize cpu command" per
     // process, largest resident size first. CPU percentages cover the time since the previous
     // call. On failure returns an empty text and, when error is given, says why in it.
-    virtual QByteArray topText(QString *error = nullptr) = 0;
+    // The defaults of these three say that the platform has no process list (Unavailable).
+    virtual QByteArray topText(QString *error = nullptr);
 
     // Politely asks the process whose pid text a table row shows to quit (its windows are
     // asked to close; it may save its work or refuse).
-    virtual ProcessActionResult quitProcess(const QString &pidText) = 0;
+    virtual ProcessActionResult quitProcess(const QString &pidText);
 
     // Sends the process SIGTERM, which it may catch.
-    virtual ProcessActionResult forceQuitProcess(const QString &pidText) = 0;
+    virtual ProcessActionResult forceQuitProcess(const QString &pidText);
 };
 
 enum class PlatformKind { Linux, Commands };
