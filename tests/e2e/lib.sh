@@ -23,20 +23,24 @@ e2e_skip() {
 
 e2e_start_display() {
     command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed"
-    local n
-    for n in $(seq 90 140); do
-        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-        E2E_PIDS+=($!)
-        export DISPLAY=":$n"
-        local i
-        for i in $(seq 1 50); do
-            xdpyinfo >/dev/null 2>&1 && { unset QT_QPA_PLATFORM; return 0; }
-            sleep 0.1
-        done
-        e2e_skip "Xvfb did not start on :$n"
+    # Xvfb picks a free display number itself and writes it to the given descriptor, so
+    # tests running side by side never race for the same number.
+    local numberFile i
+    numberFile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    for i in $(seq 1 100); do
+        if [[ -s $numberFile ]]; then
+            export DISPLAY=":$(tr -d '[:space:]' <"$numberFile")"
+            rm -f "$numberFile"
+            xdpyinfo >/dev/null 2>&1 || e2e_skip "Xvfb started on $DISPLAY but does not answer"
+            unset QT_QPA_PLATFORM
+            return 0
+        fi
+        sleep 0.1
     done
-    e2e_skip "no free X display number"
+    rm -f "$numberFile"
+    e2e_skip "Xvfb did not start"
 }
 
 e2e_start_tray() {
