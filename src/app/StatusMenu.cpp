@@ -1,9 +1,11 @@
 #include "StatusMenu.h"
 
 #include "AppController.h"
+#include "Autostart.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QMessageBox>
 
 namespace Kalvoren {
 
@@ -68,6 +70,20 @@ std::unique_ptr<QMenu> createStatusMenu(AppController *c)
     QObject::connect(appIcon, &QAction::triggered, c,
                      [c](bool on) { c->setShowsMemoryInAppIcon(on); });
     c->appIconAction = appIcon;
+
+    QAction *login = menu->addAction(QObject::tr("Start at Login"));
+    login->setObjectName(QStringLiteral("startAtLoginAction"));
+    login->setCheckable(true);
+    // The entry may have been added or removed by hand or by the desktop's settings.
+    QObject::connect(raw, &QMenu::aboutToShow, login,
+                     [login] { login->setChecked(isStartAtLoginEnabled()); });
+    QObject::connect(login, &QAction::triggered, login, [login](bool on) {
+        QString error;
+        if (!setStartAtLogin(on, QCoreApplication::applicationFilePath(), &error)) {
+            login->setChecked(!on);
+            QMessageBox::warning(nullptr, QStringLiteral("Kalvoren"), error);
+        }
+    });
     menu->addSeparator();
 
     QObject::connect(menu->addAction(QObject::tr("Home Page")), &QAction::triggered, c,
