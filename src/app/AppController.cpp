@@ -1,6 +1,7 @@
 #include "AppController.h"
 
 #include "ApplicationLock.h"
+#include "log/Logger.h"
 #include "platform/Platform.h"
 #include "stats/Kesh.h"
 
@@ -94,6 +95,8 @@ void AppController::updateMemoryStats()
             wiredInfo->setText(wiredText);
         if (activeInfo)
             activeInfo->setText(activeText);
+        if (logger)
+            logger->addItem(freeText, inactiveText, wiredText, activeText);
 
         m_totalUnused = figures->TotalUnused;
         m_totalRam = figures->totalRam;

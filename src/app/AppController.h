@@ -201,6 +201,9 @@ public:
     QPointer<QAction> appIconAction;
 
     // -- memory log -----------------------------------------------------------------------
+    // The log and its chart view; every sample is handed to the log.
+    QPointer<class Logger> logger;
+    QPointer<class LoggerView> loggerView;
 
     // -- benchmark ------------------------------------------------------------------------
 

@@ -7,11 +7,16 @@
 #include "MenuButton.h"
 #include "StatusMenu.h"
 #include "views/StatsView.h"
+#include "log/LogWindow.h"
+#include "log/Logger.h"
+#include "log/LoggerView.h"
 #include "platform/Platform.h"
 #include "processes/ProcessWindow.h"
 #include "processes/TopMonitor.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -51,6 +56,28 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     c->loadIconMode();
 
     // -- memory log --
+    auto *logWindow = new LogWindow;
+    auto *logger = new Logger(c);
+    logger->setMyTable(logWindow->table());
+    logger->chartView = logWindow->chartView();
+    logger->logBufferSize = logWindow->rowLimitField();
+    logger->displayDeltasCheckbox = logWindow->deltasCheckBox();
+    logWindow->chartView()->setDs(logger);
+    c->logger = logger;
+    c->loggerView = logWindow->chartView();
+    c->loggerWindow = logWindow;
+    QObject::connect(logWindow->startButton(), &QPushButton::clicked, logger,
+                     [logger] { logger->goButton(); });
+    QObject::connect(logWindow->stopButton(), &QPushButton::clicked, logger,
+                     [logger] { logger->stopButton(); });
+    QObject::connect(logWindow->clearButton(), &QPushButton::clicked, logger,
+                     [logger] { logger->clearButton(); });
+    QObject::connect(logWindow->deltasCheckBox(), &QCheckBox::clicked, logger,
+                     [logger] { logger->displayDeltasButton(); });
+    QObject::connect(logWindow, &LogWindow::exportRequested, logger,
+                     [logger] { logger->exportRows(); });
+    // The window lives as long as the controller.
+    QObject::connect(c, &QObject::destroyed, logWindow, [logWindow] { delete logWindow; });
 
     // -- benchmark --
 

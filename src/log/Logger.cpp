@@ -1,0 +1,93 @@
+#include "Logger.h"
+
+#include "LoggerView.h"
+#include "log/LogCsv.h"
+#include "stats/TextValue.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QTableView>
+
+using namespace Kalvoren;
+
+Logger::Logger(QObject *parent)
+    : QObject(parent)
+    , m_model(new MemoryLogModel(this))
+{
+}
+
+Logger::~Logger() = default;
+
+int Logger::rowLimit() const
+{
+    if (auto *spin = qobject_cast<QSpinBox *>(logBufferSize.data()))
+        return spin->value();
+    if (auto *edit = qobject_cast<QLineEdit *>(logBufferSize.data()))
+        return intValue(edit->text());
+    // No field: nothing but the newest row, as an empty entry would give.
+    return 0;
+}
+
+void Logger::addItem(const QString &free, const QString &inactive, const QString &wired,
+                     const QString &active)
+{
+    m_model->addItem(free, inactive, wired, active, rowLimit());
+}
+
+void Logger::goButton(QObject *)
+{
+    m_model->go();
+}
+
+void Logger::stopButton(QObject *)
+{
+    m_model->stop();
+}
+
+void Logger::clearButton(QObject *)
+{
+    m_model->clear();
+}
+
+void Logger::displayDeltasButton(QObject *)
+{
+    m_model->setShowDeltas(displayDeltasCheckbox && displayDeltasCheckbox->isChecked());
+}
+
+void Logger::setMyTable(QTableView *table)
+{
+    m_myTable = table;
+    if (table)
+        table->setModel(m_model);
+}
+
+QTableView *Logger::myTable() const
+{
+    return m_myTable;
+}
+
+bool Logger::exportRowsTo(const QString &path)
+{
+    QString error;
+    if (saveLogCsv(m_model->shownItems(), path, &error))
+        return true;
+    QMessageBox::warning(m_myTable ? m_myTable->window() : nullptr, tr("Export Log"), error);
+    return false;
+}
+
+void Logger::exportRows(QObject *)
+{
+    QWidget *window = m_myTable ? m_myTable->window() : nullptr;
+    const QString suggested = QDir::home().filePath(
+            QStringLiteral("kalvoren-log-%1.csv")
+                    .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    const QString path = QFileDialog::getSaveFileName(window, tr("Export Log"), suggested,
+                                                      tr("CSV files (*.csv);;All files (*)"));
+    if (!path.isEmpty())
+        exportRowsTo(path);
+}
