@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+
+#include <optional>
+
+// A platform for tests: the memory figures and the available memory are whatever the test
+// sets, laid out as vm_stat text with 4096-byte pages.
+class FakePlatform : public Kalvoren::Platform
+{
+public:
+    QString name() const override { return QStringLiteral("fake"); }
+    double frameworkVersion() const override { return 1038.0; }
+    QString vmStatText(QString *error = nullptr) override
+    {
+        if (failing) {
+            if (error)
+                *error = QStringLiteral("fake failure");
+            return QString(QLatin1String(""));
+        }
+        return QStringLiteral("Mach Virtual Memory Statistics: (page size of 4096 bytes)\n"
+                              "Pages free:                    %1.\n"
+                              "Pages active:                  %2.\n"
+                              "Pages inactive:                %3.\n"
+                              "Pages speculative:             0.\n"
+                              "Pages wired down:              %4.\n"
+                              "Pageins:                       0.\n"
+                              "Pageouts:                      0.\n")
+                .arg(freeBytes / 4096)
+                .arg(activeBytes / 4096)
+                .arg(inactiveBytes / 4096)
+                .arg(wiredBytes / 4096);
+    }
+    std::optional<Kalvoren::MemoryRoom> memoryRoom() override
+    {
+        if (!availableBytes)
+            return std::nullopt;
+        return Kalvoren::MemoryRoom { *availableBytes, limitBytes, QStringLiteral("memory") };
+    }
+
+    quint64 freeBytes = 500ull << 20;
+    quint64 inactiveBytes = 500ull << 20;
+    quint64 activeBytes = 1000ull << 20;
+    quint64 wiredBytes = 200ull << 20;
+    std::optional<quint64> availableBytes; // empty: no bound known
+    quint64 limitBytes = 8192ull << 20;    // the machine's size, which sets the reserve
+    bool failing = false;
+};
