@@ -206,6 +206,8 @@ public:
     QPointer<class LoggerView> loggerView;
 
     // -- benchmark ------------------------------------------------------------------------
+    // The benchmark's controller; sent suggest each time its window opens.
+    QPointer<class Benchmark> benchmarkObject;
 
     // Outlets, connected by the interface (Interface.cpp). Not owned.
     QPointer<QWidget> mainWindow;

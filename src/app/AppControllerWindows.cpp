@@ -1,6 +1,8 @@
 #include "AppController.h"
 #include "WindowPlacement.h"
 
+#include "benchmark/Benchmark.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -40,6 +42,9 @@ void AppController::showLoggerWindow()
 void AppController::showBenchmarkWindow()
 {
     centreAndShow(benchmarkWindow);
+    // A fresh proposal from the current figures every time the window opens.
+    if (benchmarkObject)
+        benchmarkObject->suggest(this);
 }
 
 void AppController::showProcessWindow()

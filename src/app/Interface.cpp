@@ -7,6 +7,9 @@
 #include "MenuButton.h"
 #include "StatusMenu.h"
 #include "views/StatsView.h"
+#include "benchmark/Benchmark.h"
+#include "benchmark/BenchmarkHelpWindow.h"
+#include "benchmark/BenchmarkWindow.h"
 #include "log/LogWindow.h"
 #include "log/Logger.h"
 #include "log/LoggerView.h"
@@ -16,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -80,6 +84,34 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     QObject::connect(c, &QObject::destroyed, logWindow, [logWindow] { delete logWindow; });
 
     // -- benchmark --
+    auto *benchmarkWindow = new BenchmarkWindow;
+    auto *benchmarkHelp = new BenchmarkHelpWindow;
+    auto *benchmark = new Benchmark(c);
+    benchmark->totalToAllocate = benchmarkWindow->totalField();
+    benchmark->numOfAllocations = benchmarkWindow->countField();
+    benchmark->runTestButton = benchmarkWindow->runTestButton();
+    benchmark->taskInfo = benchmarkWindow->taskInfo();
+    benchmark->leftInfo = benchmarkWindow->leftInfo();
+    benchmark->lastTestInfo = benchmarkWindow->lastTestInfo();
+    benchmark->thisTestInfo = benchmarkWindow->thisTestInfo();
+    benchmark->benchmarkHelpWindow = benchmarkHelp;
+    benchmark->myWindow = benchmarkWindow;
+    benchmark->app = c;
+    benchmark->awakeFromNib();
+    c->benchmarkObject = benchmark;
+    c->benchmarkWindow = benchmarkWindow;
+    QObject::connect(benchmarkWindow->runTestButton(), &QPushButton::clicked, benchmark,
+                     [benchmark] { benchmark->runTest(); });
+    QObject::connect(benchmarkWindow->suggestButton(), &QPushButton::clicked, benchmark,
+                     [benchmark] { benchmark->suggest(); });
+    QObject::connect(benchmarkWindow->helpButton(), &QPushButton::clicked, benchmark,
+                     [benchmark] { benchmark->onShowBechmarkHelp(); });
+    QObject::connect(benchmarkHelp->closeButton(), &QPushButton::clicked, benchmark,
+                     [benchmark] { benchmark->onCloseBechmarkHelp(); });
+    QObject::connect(c, &QObject::destroyed, benchmarkWindow, [benchmarkWindow, benchmarkHelp] {
+        delete benchmarkHelp;
+        delete benchmarkWindow;
+    });
 
     // -- process monitor --
     // The monitor belongs to the main window, which goes before the controller and so before
