@@ -1,5 +1,6 @@
 #include "Cli.h"
 
+#include "BenchmarkCommand.h"
 #include "OptimizeCommand.h"
 #include "ProcessesCommand.h"
 #include "StatsCommand.h"
@@ -25,6 +26,7 @@ const Command commands[] = {
     { "optimize", "reclaim inactive memory now (Ctrl-C cancels)", runOptimizeCommand },
 
     // benchmark
+    { "benchmark", "time allocating, using and freeing memory", runBenchmarkCommand },
 
     // processes
     { "processes", "list processes by resident memory; quit or force quit one",
