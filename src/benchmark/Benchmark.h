@@ -95,8 +95,9 @@ private:
     QString m_prepThisTestInfo;
 
     // The worker's latest pass, shown by the main thread. At most one progress update waits
-    // in the event queue; it shows whatever is latest when it runs, so the fields follow the
-    // passes in order without an event per pass slowing the timed loop.
+    // in the event queue, posted at most ten times a second; it shows whatever is latest
+    // when it runs, so the fields follow the passes in order without an event per pass
+    // slowing the timed loop.
     std::atomic<quint64> m_latestSize { 0 };
     std::atomic<qint64> m_latestLeft { 0 };
     std::atomic<bool> m_hasSize { false };
