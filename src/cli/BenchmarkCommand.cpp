@@ -1,12 +1,12 @@
 #include "BenchmarkCommand.h"
 
 #include "Cli.h"
+#include "InterruptGuard.h"
 #include "benchmark/BenchmarkRun.h"
 #include "platform/Platform.h"
 #include "stats/MemoryFigures.h"
 
 #include <chrono>
-#include <csignal>
 #include <limits>
 
 #include <unistd.h>
@@ -19,33 +19,6 @@ struct BenchmarkOptions
     QString total;   // empty: not given
     QString count;   // empty: not given
     bool suggest = false;
-};
-
-// Set by Ctrl-C while a test runs; the test stops after its current pass.
-std::atomic<bool> interrupted { false };
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void onInterrupt(int)
-{
-    interrupted.store(true);
-}
-
-// Installs the Ctrl-C handler for as long as it lives.
-class InterruptGuard
-{
-public:
-    InterruptGuard()
-    {
-        interrupted.store(false);
-        struct sigaction action = {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptGuard() { sigaction(SIGINT, &m_previous, nullptr); }
-
-private:
-    struct sigaction m_previous = {};
 };
 
 // A whole number as typed on the command line, or 0 (which the check refuses) when the text
@@ -209,7 +182,7 @@ int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
     BenchmarkResult result;
     {
         TerminalObserver observer(context);
-        result = runBenchmark(inputs, limit, interrupted, observer);
+        result = runBenchmark(inputs, limit, InterruptGuard::interrupted(), observer);
     }
     switch (result.outcome) {
     case BenchmarkOutcome::Completed:

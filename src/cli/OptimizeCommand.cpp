@@ -2,6 +2,7 @@
 
 #include "Cli.h"
 #include "InstanceClient.h"
+#include "InterruptGuard.h"
 #include "optimizer/PurgeSettings.h"
 #include "platform/Platform.h"
 #include "stats/MemoryFigures.h"
@@ -19,37 +20,6 @@ namespace Kalvoren {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Set by the SIGINT handler and read by the run before each block, so a Ctrl-C stops the
-// run at the next block boundary; lock-free, so the handler may store to it.
-std::atomic<bool> interrupted { false };
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void onInterrupt(int)
-{
-    interrupted.store(true);
-}
-
-// Catches the first Ctrl-C for a clean cancel; a second one ends the process as usual.
-class InterruptGuard
-{
-public:
-    InterruptGuard()
-    {
-        interrupted.store(false);
-        struct sigaction action = {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptGuard() { sigaction(SIGINT, &m_previous, nullptr); }
-    InterruptGuard(const InterruptGuard &) = delete;
-    InterruptGuard &operator=(const InterruptGuard &) = delete;
-
-private:
-    struct sigaction m_previous = {};
-};
 
 struct OptimizeOptions
 {
@@ -249,7 +219,7 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     const Clock::time_point started = Clock::now();
     InterruptGuard guard;
     std::future<OptimizerResult> run = std::async(std::launch::async, [&] {
-        return runOptimizer(environment, interrupted, touched);
+        return runOptimizer(environment, InterruptGuard::interrupted(), touched);
     });
     auto speed = [&] {
         const Clock::rep since = touchingSince.load();

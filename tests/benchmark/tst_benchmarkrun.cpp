@@ -316,12 +316,17 @@ void TestBenchmarkRun::suggestion()
 void TestBenchmarkRun::limitLeavesAReserve()
 {
     QCOMPARE(benchmarkLimitMb(std::nullopt), std::optional<quint32>());
-    // A tenth is held back ...
-    QCOMPARE(benchmarkLimitMb(1000 * MiB), std::optional<quint32>(900));
-    // ... and at least 64 MiB.
-    QCOMPARE(benchmarkLimitMb(100 * MiB), std::optional<quint32>(36));
-    QCOMPARE(benchmarkLimitMb(50 * MiB), std::optional<quint32>(0));
-    QCOMPARE(benchmarkLimitMb(64 * 1024 * MiB), std::optional<quint32>(3000));
+    const auto room = [](quint64 availableMb, quint64 limitMb) {
+        return std::optional<MemoryRoom>(MemoryRoom { availableMb * MiB, limitMb * MiB, {} });
+    };
+    // An eighth of the binding limit is held back ...
+    QCOMPARE(benchmarkLimitMb(room(1000, 1024)), std::optional<quint32>(872));
+    // ... at least 32 MiB and at most 1 GiB ...
+    QCOMPARE(benchmarkLimitMb(room(100, 128)), std::optional<quint32>(68));
+    QCOMPARE(benchmarkLimitMb(room(2048, 64 * 1024)), std::optional<quint32>(1024));
+    QCOMPARE(benchmarkLimitMb(room(20, 128)), std::optional<quint32>(0));
+    // ... and no bound goes past the largest total.
+    QCOMPARE(benchmarkLimitMb(room(60000, 64 * 1024)), std::optional<quint32>(3000));
 }
 
 void TestBenchmarkRun::inputsReadLikeNumberFields()

@@ -45,6 +45,7 @@ public:
     quint64 activeBytes = 1000ull << 20;
     quint64 wiredBytes = 200ull << 20;
     std::optional<quint64> availableBytes; // empty: no bound known
-    quint64 limitBytes = 8192ull << 20;    // the machine's size, which sets the reserve
+    // The size of the binding limit; an eighth of it (at least 32 MiB) is the reserve: 64 MiB.
+    quint64 limitBytes = 512ull << 20;
     bool failing = false;
 };
