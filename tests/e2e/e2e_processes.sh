@@ -25,6 +25,12 @@ xterm -title kalvoren-e2e-target -e sleep 120 &
 target=$!
 E2E_PIDS+=("$target")
 e2e_wait_for_window kalvoren-e2e-target 10 || fail "the xterm window did not appear"
+# xterm answers a close request by hanging up its child; until the child runs, a hang-up can
+# be lost and the window stays. Wait until the child is there, as a user would see a prompt.
+for i in $(seq 1 100); do
+    pgrep -P "$target" sleep >/dev/null && break
+    sleep 0.1
+done
 e2e_screenshot processes-before-quit
 
 "$KALVOREN" processes --json | grep -q "\"pid\":$target," \
