@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "MyApplication.h"
 #include "SingleInstance.h"
+#include "StartupTrace.h"
 #include "cli/Cli.h"
 #include "platform/Platform.h"
 #include "platform/x11/X11WindowCloser.h"
@@ -24,6 +25,7 @@ bool hasDisplay()
 
 int kalvorenMain(int argc, char **argv)
 {
+    markMainStarted();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -58,6 +60,7 @@ int kalvorenMain(int argc, char **argv)
     app.setDelegate(ui->controller.get());
     // The first icon refresh (inside awakeFromNib) shows the window: hidden under a tray
     // icon when there is a tray, or as an ordinary window when there is none.
+    traceFirstFigures(ui->controller.get());
     ui->controller->awakeFromNib();
     return app.exec();
 }

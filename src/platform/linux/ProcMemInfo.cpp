@@ -107,7 +107,11 @@ MemoryPartitionResult partitionMemory(const MemInfo &info, quint64 pageSize)
     // Same partition as procps' free: whatever the three named counters do not explain is
     // held by the kernel. The counters are read at slightly different moments, so the
     // remainder can come out negative by a few pages; it is floored at 0.
-    const quint64 named = p.freePages + p.activePages + p.inactivePages;
+    // The sum saturates: absurd counters (a corrupt or hostile file) must not wrap it
+    // around to a small number and leave a huge wired slice.
+    quint64 named = 0;
+    for (const quint64 pages : { p.freePages, p.activePages, p.inactivePages })
+        named = pages > ~quint64(0) - named ? ~quint64(0) : named + pages;
     p.wiredPages = totalPages > named ? totalPages - named : 0;
     return result;
 }
