@@ -78,7 +78,7 @@ int main(int argc, char **argv)
             warmupMs = clock.elapsed();
         }
         if (taken >= samples || failed > samples)
-            app.quit();
+            app.exit(0); // not quit(): that closes the windows, and closing ends the program
     });
     ticker.start();
     app.exec();

@@ -5,9 +5,9 @@ set(CPACK_PACKAGE_NAME kalvoren)
 set(CPACK_PACKAGE_VENDOR "Kalvoren developers")
 set(CPACK_PACKAGE_CONTACT "Kalvoren developers <kalvoren@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tray monitor of physical memory use")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Kalvoren shows how physical memory is used (free, inactive, wired and active) as a pie "
-    "chart in the tray and in a drop-down window, and on request reclaims inactive memory. "
+    "chart in the tray and in a drop-down window, and on request reclaims inactive memory.\n"
     "It also keeps a memory log, times allocations and lists processes by resident memory.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # The paths compiled into the program (the libexec helper) must be the ones the package
