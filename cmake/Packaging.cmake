@@ -1,5 +1,6 @@
-# A Debian package of what `cmake --install` installs: `cpack` in a build tree configured
-# with -DCMAKE_INSTALL_PREFIX=/usr (tools/make-deb.sh does that) writes kalvoren_<version>_<arch>.deb.
+# A Debian package of what `cmake --install` installs: `cpack` in a build tree configured with
+# -DCMAKE_INSTALL_PREFIX=/usr (tools/make-deb.sh does that) writes
+# kalvoren_<version>_<arch>.deb.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kalvoren)
 set(CPACK_PACKAGE_VENDOR "Kalvoren developers")

@@ -24,7 +24,8 @@ void check(const QString &text)
         if (!figures)
             continue;
         const MemoryTexts texts = textsFor(*figures);
-        if (!texts.free.endsWith(QLatin1String(" MB")) || !texts.total.endsWith(QLatin1String(" GB")))
+        if (!texts.free.endsWith(QLatin1String(" MB"))
+            || !texts.total.endsWith(QLatin1String(" GB")))
             std::abort();
         // The count of unused bytes is clamped, never wrapped: it keeps the sign of the sum.
         const float unused = figures->Free + figures->Inactive;

@@ -25,7 +25,8 @@ if command -v desktop-file-validate >/dev/null; then
 fi
 key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
 [[ $(key Exec) == kalvoren || $(key Exec) == "kalvoren "* ]] || fail "Exec is '$(key Exec)'"
-[[ $(key Icon).svg == "$(basename "$icon")" ]] || fail "Icon '$(key Icon)' is not the installed icon"
+[[ $(key Icon).svg == "$(basename "$icon")" ]] ||
+    fail "Icon '$(key Icon)' is not the installed icon"
 [[ $(key Categories) == *System\;* ]] || fail "Categories lack System"
 
 if command -v xmllint >/dev/null; then
