@@ -74,8 +74,10 @@ if [[ ${KALVOREN_SKIP_SANITIZERS:-0} != 1 ]]; then
         echo "note: LeakSanitizer cannot run here; leak checking is off for this run"
         leaks=0
     fi
+    # (Not strict_string_checks: libxkbcommon-x11 hands strndup a buffer without a NUL, which
+    # strndup allows, and that option reports it as an overflow.)
     ASAN_OPTIONS="detect_leaks=$leaks:detect_stack_use_after_return=1"
-    export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=1:check_initialization_order=1"
+    export ASAN_OPTIONS="$ASAN_OPTIONS:check_initialization_order=1"
     export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     (cd build-asan && ctest --output-on-failure --timeout 900)
