@@ -87,7 +87,9 @@ qint64 residentSizeBytes(QStringView text)
     }
     bool ok = false;
     const double value = text.toDouble(&ok);
-    if (!ok || value < 0)
+    // toDouble takes "nan" and "inf" too; NaN fails every comparison, so test for the good
+    // range rather than the bad, or NaN reaches the integer conversion below.
+    if (!ok || !(value >= 0))
         return -1;
     const double bytes = value * double(quint64(1) << shift);
     if (bytes > 9.0e18)
