@@ -58,9 +58,9 @@ int kalvorenMain(int argc, char **argv)
 
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     app.setDelegate(ui->controller.get());
+    traceFirstFigures(ui->controller.get());
     // The first icon refresh (inside awakeFromNib) shows the window: hidden under a tray
     // icon when there is a tray, or as an ordinary window when there is none.
-    traceFirstFigures(ui->controller.get());
     ui->controller->awakeFromNib();
     return app.exec();
 }
