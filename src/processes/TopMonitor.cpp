@@ -61,6 +61,10 @@ void TopMonitor::start()
         QMutexLocker locker(&liveMutex);
         static bool handlerInstalled = false;
         if (!handlerInstalled) {
+            // Build the set before registering the handler: exit runs handlers and static
+            // destructors in reverse order, so the set is then destroyed after the handler
+            // has read it, not before.
+            liveMonitors();
             std::atexit(stopLiveMonitors);
             handlerInstalled = true;
         }
