@@ -97,7 +97,7 @@ if [[ ${KALVOREN_SKIP_SANITIZERS:-0} != 1 ]]; then
         begin_stage "TSan tests"
         # Qt is not instrumented: see tools/tsan.supp for why its own calls are not checked.
         TSAN_OPTIONS="suppressions=$root/tools/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
-        TSAN_OPTIONS="$TSAN_OPTIONS:ignore_noninstrumented_modules=1" \
+        TSAN_OPTIONS="$TSAN_OPTIONS:ignore_noninstrumented_modules=1:report_mutex_bugs=0" \
             bash -c 'cd build-tsan && ctest --output-on-failure --timeout 900 -L threaded'
     fi
 fi
