@@ -9,7 +9,7 @@
 namespace Kalvoren {
 namespace {
 
-// Exec quoting from the Desktop Entry Specification: an argument with reserved characters
+// Exec quoting as freedesktop.org desktop entries ask: an argument with reserved characters
 // goes in double quotes with ", `, $ and \ escaped by a backslash; then, since Exec is a
 // string value, every backslash is escaped once more.
 QString quotedExecArgument(const QString &argument)
