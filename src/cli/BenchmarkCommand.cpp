@@ -105,9 +105,7 @@ int parseOptions(const QStringList &arguments, BenchmarkOptions *options,
             std::fputs(benchmarkUsage().toLocal8Bit().constData(), context.streams.out);
             return -1;
         } else {
-            printError(context, QStringLiteral("benchmark: unknown option '%1'\n"
-                                               "Try 'kalvoren benchmark --help'.").arg(arg));
-            return ExitUsage;
+            return unknownOption(context, QStringLiteral("benchmark"), arg);
         }
     }
     if (options->suggest && !options->total.isEmpty()) {

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 
 #include <QByteArray>
+#include <QFile>
 
 #include <thread>
 
@@ -65,6 +66,32 @@ void printLine(FILE *stream, const QString &line)
 void printError(const CliContext &context, const QString &message)
 {
     printLine(context.streams.err, QStringLiteral("kalvoren: ") + message);
+}
+
+bool readInput(const QString &from, const CliContext &context, qsizetype maxBytes,
+               QByteArray *bytes, QString *error)
+{
+    QFile file;
+    bool opened = false;
+    if (from == QLatin1String("-")) {
+        opened = file.open(context.streams.in, QIODevice::ReadOnly);
+    } else {
+        file.setFileName(from);
+        opened = file.open(QIODevice::ReadOnly);
+    }
+    if (!opened) {
+        *error = QStringLiteral("cannot read %1: %2").arg(from, file.errorString());
+        return false;
+    }
+    *bytes = file.read(maxBytes);
+    return true;
+}
+
+int unknownOption(const CliContext &context, const QString &command, const QString &argument)
+{
+    printError(context, QStringLiteral("%1: unknown option '%2'\nTry 'kalvoren %1 --help'.")
+                                .arg(command, argument));
+    return ExitUsage;
 }
 
 bool parsePositiveNumber(const QString &option, const QString &text, double *value,

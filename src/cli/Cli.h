@@ -46,6 +46,15 @@ int printStatsOnce(CliContext context);
 void printError(const CliContext &context, const QString &message);
 void printLine(FILE *stream, const QString &line);
 
+// Reads a saved text named on the command line: a file, or standard input for "-".
+// At most maxBytes are read; false with "cannot read FILE: reason" in error.
+bool readInput(const QString &from, const CliContext &context, qsizetype maxBytes,
+               QByteArray *bytes, QString *error);
+
+// "kalvoren: COMMAND: unknown option 'ARG'" and a pointer to the command's help; returns
+// ExitUsage.
+int unknownOption(const CliContext &context, const QString &command, const QString &argument);
+
 // Parses a non-negative decimal number for an option; false with a message when it is not one.
 bool parsePositiveNumber(const QString &option, const QString &text, double *value,
                          QString *error);

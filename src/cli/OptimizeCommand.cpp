@@ -126,9 +126,7 @@ int parseOptions(const QStringList &arguments, OptimizeOptions *options,
             std::fputs(optimizeUsage().toLocal8Bit().constData(), context.streams.out);
             return -1;
         } else {
-            printError(context, QStringLiteral("optimize: unknown option '%1'\n"
-                                               "Try 'kalvoren optimize --help'.").arg(arg));
-            return ExitUsage;
+            return unknownOption(context, QStringLiteral("optimize"), arg);
         }
     }
     return ExitOk;

@@ -91,9 +91,7 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
             std::fputs(processesUsage().toLocal8Bit().constData(), context.streams.out);
             return -1;
         } else {
-            printError(context, QStringLiteral("processes: unknown option '%1'\n"
-                                               "Try 'kalvoren processes --help'.").arg(arg));
-            return ExitUsage;
+            return unknownOption(context, QStringLiteral("processes"), arg);
         }
     }
     const int actions = int(!options->quitPid.isEmpty()) + int(!options->forcePid.isEmpty());
@@ -103,25 +101,6 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
         return ExitUsage;
     }
     return ExitOk;
-}
-
-bool readSource(const QString &from, const CliContext &context, QByteArray *text,
-                QString *error)
-{
-    QFile file;
-    bool opened = false;
-    if (from == QLatin1String("-")) {
-        opened = file.open(context.streams.in, QIODevice::ReadOnly);
-    } else {
-        file.setFileName(from);
-        opened = file.open(QIODevice::ReadOnly);
-    }
-    if (!opened) {
-        *error = QStringLiteral("cannot read %1: %2").arg(from, file.errorString());
-        return false;
-    }
-    *text = file.read(64 * 1024 * 1024);
-    return true;
 }
 
 } // namespace
@@ -162,7 +141,7 @@ int runProcessesCommand(const QStringList &arguments, const CliContext &context)
     QByteArray text;
     QString error;
     if (!options.from.isEmpty()) {
-        if (!readSource(options.from, context, &text, &error)) {
+        if (!readInput(options.from, context, 64 * 1024 * 1024, &text, &error)) {
             printError(context, error);
             return ExitFailure;
         }

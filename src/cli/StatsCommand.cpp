@@ -53,26 +53,6 @@ void printFigures(const CliContext &context, const MemoryFigures &f, bool json)
     printLine(context.streams.out, QStringLiteral("Total: ") + t.total);
 }
 
-bool readSource(const QString &from, const CliContext &context, QString *text, QString *error)
-{
-    QFile file;
-    bool opened = false;
-    if (from == QLatin1String("-"))
-        opened = file.open(context.streams.in, QIODevice::ReadOnly);
-    else {
-        file.setFileName(from);
-        opened = file.open(QIODevice::ReadOnly);
-    }
-    if (!opened) {
-        *error = QStringLiteral("cannot read %1: %2").arg(from, file.errorString());
-        return false;
-    }
-    // A saved vm_stat output is a few kB; refuse anything absurd instead of eating memory.
-    const QByteArray bytes = file.read(16 * 1024 * 1024);
-    *text = QString::fromUtf8(bytes);
-    return true;
-}
-
 int parseOptions(const QStringList &arguments, StatsOptions *options, const CliContext &context)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -113,9 +93,7 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
             std::fputs(statsUsage().toLocal8Bit().constData(), context.streams.out);
             return -1;
         } else {
-            printError(context, QStringLiteral("stats: unknown option '%1'\n"
-                                               "Try 'kalvoren stats --help'.").arg(arg));
-            return ExitUsage;
+            return unknownOption(context, QStringLiteral("stats"), arg);
         }
     }
     if (!options->from.isEmpty() && (options->interval > 0 || options->count > 0)) {
@@ -157,13 +135,14 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
         return status < 0 ? ExitOk : status;
 
     if (!options.from.isEmpty()) {
-        QString text;
+        QByteArray bytes;
         QString error;
-        if (!readSource(options.from, context, &text, &error)) {
+        // A saved vm_stat output is a few kB; refuse anything absurd instead of eating memory.
+        if (!readInput(options.from, context, 16 * 1024 * 1024, &bytes, &error)) {
             printError(context, error);
             return ExitFailure;
         }
-        text = normalizeVmStatText(text);
+        const QString text = normalizeVmStatText(QString::fromUtf8(bytes));
         const std::optional<MemoryFigures> figures =
                 figuresFromVmStat(text, patternForText(text));
         if (!figures) {
