@@ -23,23 +23,28 @@ e2e_skip() {
 
 e2e_start_display() {
     command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed"
-    # Xvfb picks a free display number itself and writes it to the given descriptor, so
-    # tests running side by side never race for the same number.
-    local numberFile i
-    numberFile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    for i in $(seq 1 100); do
-        if [[ -s $numberFile ]]; then
-            export DISPLAY=":$(tr -d '[:space:]' <"$numberFile")"
-            rm -f "$numberFile"
-            xdpyinfo >/dev/null 2>&1 || e2e_skip "Xvfb started on $DISPLAY but does not answer"
-            unset QT_QPA_PLATFORM
-            return 0
-        fi
-        sleep 0.1
+    # A random display number, not the lowest free one: a server that a previous test has
+    # just stopped may still be removing its socket, which would take a new server's socket
+    # of the same number with it. Random numbers also keep side-by-side runs apart.
+    local attempt n pid i
+    for attempt in $(seq 1 10); do
+        n=$((100 + RANDOM % 900))
+        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        pid=$!
+        for i in $(seq 1 50); do
+            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+                E2E_PIDS+=("$pid")
+                export DISPLAY=":$n"
+                unset QT_QPA_PLATFORM
+                return 0
+            fi
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
     done
-    rm -f "$numberFile"
     e2e_skip "Xvfb did not start"
 }
 
