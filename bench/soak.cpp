@@ -6,6 +6,8 @@
 //
 // Exit status 1 when resident memory grew by more than 1 MiB between the two readings.
 #include "app/AppController.h"
+#include "log/Logger.h"
+#include "log/MemoryLogModel.h"
 #include "app/Interface.h"
 #include "app/MainWindow.h"
 #include "platform/Platform.h"
@@ -96,6 +98,9 @@ int main(int argc, char **argv)
                 (long long)statusKb("VmHWM"));
     std::printf("time:                     %.1f s (%.1f us per sample after warm-up)\n",
                 totalMs / 1000.0, double(totalMs - warmupMs) * 1000.0 / double(taken - warmup));
+    // The log keeps its row limit however long the program runs.
+    const int logRows = controller->logger ? controller->logger->model()->rowCount() : -1;
+    std::printf("memory log rows at the end: %d\n", logRows);
     const bool flat = taken >= samples && growthKb <= 1024;
     std::printf("resident memory flat:     %s\n", flat ? "yes" : "NO");
     return flat ? 0 : 1;
