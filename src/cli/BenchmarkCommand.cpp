@@ -85,14 +85,7 @@ int parseOptions(const QStringList &arguments, BenchmarkOptions *options,
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
-        auto value = [&](QString *out) {
-            if (i + 1 >= arguments.size()) {
-                printError(context, QStringLiteral("%1 needs a value").arg(arg));
-                return false;
-            }
-            *out = arguments.at(++i);
-            return true;
-        };
+        auto value = [&](QString *out) { return takeOptionValue(arguments, &i, context, out); };
         if (arg == QLatin1String("--total")) {
             if (!value(&options->total))
                 return ExitUsage;

@@ -87,6 +87,18 @@ bool readInput(const QString &from, const CliContext &context, qsizetype maxByte
     return true;
 }
 
+bool takeOptionValue(const QStringList &arguments, qsizetype *index, const CliContext &context,
+                     QString *value)
+{
+    if (*index + 1 >= arguments.size()) {
+        printError(context, QStringLiteral("%1 needs a value").arg(arguments.at(*index)));
+        return false;
+    }
+    *index += 1;
+    *value = arguments.at(*index);
+    return true;
+}
+
 int unknownOption(const CliContext &context, const QString &command, const QString &argument)
 {
     printError(context, QStringLiteral("%1: unknown option '%2'\nTry 'kalvoren %1 --help'.")

@@ -51,6 +51,11 @@ void printLine(FILE *stream, const QString &line);
 bool readInput(const QString &from, const CliContext &context, qsizetype maxBytes,
                QByteArray *bytes, QString *error);
 
+// The value after the option at arguments[*index]: stores it, steps *index past it and returns
+// true; prints "OPTION needs a value" and returns false when the option is last.
+bool takeOptionValue(const QStringList &arguments, qsizetype *index, const CliContext &context,
+                     QString *value);
+
 // "kalvoren: COMMAND: unknown option 'ARG'" and a pointer to the command's help; returns
 // ExitUsage.
 int unknownOption(const CliContext &context, const QString &command, const QString &argument);

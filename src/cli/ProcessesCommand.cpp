@@ -68,14 +68,7 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
-        auto value = [&](QString *out) {
-            if (i + 1 >= arguments.size()) {
-                printError(context, QStringLiteral("%1 needs a value").arg(arg));
-                return false;
-            }
-            *out = arguments.at(++i);
-            return true;
-        };
+        auto value = [&](QString *out) { return takeOptionValue(arguments, &i, context, out); };
         if (arg == QLatin1String("--json")) {
             options->json = true;
         } else if (arg == QLatin1String("--from")) {

@@ -57,14 +57,7 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
-        auto value = [&](QString *out) {
-            if (i + 1 >= arguments.size()) {
-                printError(context, QStringLiteral("%1 needs a value").arg(arg));
-                return false;
-            }
-            *out = arguments.at(++i);
-            return true;
-        };
+        auto value = [&](QString *out) { return takeOptionValue(arguments, &i, context, out); };
         QString text;
         QString error;
         if (arg == QLatin1String("--json")) {

@@ -133,7 +133,10 @@ ProcessActionResult closeWindowsOfProcess(qint64 pid)
                           XCB_EVENT_MASK_NO_EVENT);
         ++asked;
     }
-    xcb_flush(c);
+    // A round trip, not just a flush: the server has then handled the close requests before
+    // we disconnect. A flushed request can be dropped when the server sees the hang-up first,
+    // and the window would silently stay.
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     if (xcb_connection_has_error(c))
         return processActionResult(ProcessActionStatus::Failed,
                                    QStringLiteral("The X connection failed while asking process "
