@@ -1,6 +1,7 @@
 #include "FakePlatform.h"
 #include "cli/BenchmarkCommand.h"
 #include "cli/Cli.h"
+#include "../support/StreamContents.h"
 
 #include <QTest>
 
@@ -11,18 +12,6 @@ using namespace Kalvoren;
 namespace {
 
 constexpr quint64 MiB = quint64(1) << 20;
-
-QString readAll(FILE *file)
-{
-    std::fflush(file);
-    std::rewind(file);
-    QByteArray bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, qsizetype(n));
-    return QString::fromLocal8Bit(bytes);
-}
 
 // Runs "kalvoren ARGS" against a fake platform and keeps what it printed.
 struct Run
@@ -40,8 +29,8 @@ struct Run
         };
         context.sleep = [](double) {};
         status = runCli(arguments, context);
-        out = readAll(context.streams.out);
-        err = readAll(context.streams.err);
+        out = QString::fromLocal8Bit(streamContents(context.streams.out));
+        err = QString::fromLocal8Bit(streamContents(context.streams.err));
         std::fclose(context.streams.out);
         std::fclose(context.streams.err);
     }

@@ -1,6 +1,8 @@
 #include "cli/Cli.h"
 #include "cli/StatsCommand.h"
 #include "platform/Platform.h"
+#include "../support/StreamContents.h"
+#include "../support/WorkedExample.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,15 +13,6 @@
 using namespace Kalvoren;
 
 namespace {
-
-const char workedExample[] = "Mach Virtual Memory Statistics: (page size of 4096 bytes)\n"
-                             "Pages free:                          31111.\n"
-                             "Pages active:                       123457.\n"
-                             "Pages inactive:                      54321.\n"
-                             "Pages speculative:                    1234.\n"
-                             "Pages wired down:                    76543.\n"
-                             "Pageins:                            999001.\n"
-                             "Pageouts:                             2002.\n";
 
 class FakePlatform : public Platform
 {
@@ -48,19 +41,6 @@ struct Run
     QString err;
 };
 
-QString drain(FILE *f)
-{
-    std::fflush(f);
-    std::rewind(f);
-    QByteArray bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, qsizetype(n));
-    std::fclose(f);
-    return QString::fromUtf8(bytes);
-}
-
 Run run(const QStringList &arguments, std::function<std::unique_ptr<Platform>()> platform = {},
         QList<double> *sleeps = nullptr, const QByteArray &input = {})
 {
@@ -77,8 +57,10 @@ Run run(const QStringList &arguments, std::function<std::unique_ptr<Platform>()>
     };
     Run r;
     r.status = runCli(arguments, context);
-    r.out = drain(context.streams.out);
-    r.err = drain(context.streams.err);
+    r.out = QString::fromUtf8(streamContents(context.streams.out));
+    r.err = QString::fromUtf8(streamContents(context.streams.err));
+    std::fclose(context.streams.out);
+    std::fclose(context.streams.err);
     std::fclose(context.streams.in);
     return r;
 }

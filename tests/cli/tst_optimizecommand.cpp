@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "cli/OptimizeCommand.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "../support/StreamContents.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,18 +20,6 @@ using namespace Kalvoren;
 namespace {
 
 constexpr quint64 mib = 1024 * 1024;
-
-QString readStream(FILE *stream)
-{
-    std::fflush(stream);
-    std::rewind(stream);
-    QByteArray bytes;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        bytes.append(buffer, qsizetype(n));
-    return QString::fromUtf8(bytes);
-}
 
 // Runs the command with output captured; a /proc of 1 GiB with 100 MiB free, 60 MiB
 // inactive and 300 MiB available, so the run takes 172 MiB (300 less a 128 MiB reserve).
@@ -62,7 +51,7 @@ struct Capture
     {
         return runOptimizeCommandWith(arguments, context, hooks);
     }
-    QJsonObject json() { return QJsonDocument::fromJson(readStream(out).toUtf8()).object(); }
+    QJsonObject json() { return QJsonDocument::fromJson(streamContents(out)).object(); }
 };
 
 struct CountingAllocator
@@ -156,13 +145,13 @@ void TestOptimizeCommand::progressAndClosingLines()
     counting.interruptAt = 3;
     hooks.allocator = counting.allocator();
     QCOMPARE(capture.run({ QStringLiteral("--no-purge") }, hooks), int(ExitCancelled));
-    const QString out = readStream(capture.out);
+    const QString out = QString::fromUtf8(streamContents(capture.out));
     QVERIFY2(out.startsWith(QLatin1String("Cancelled after 4 of 20 blocks; touched 0.03 GiB")),
              qPrintable(out));
     QVERIFY2(out.contains(QLatin1String("Free: 100.00 MB -> 100.00 MB; "
                                         "available: 300.00 MB -> 300.00 MB")),
              qPrintable(out));
-    const QString err = readStream(capture.err);
+    const QString err = QString::fromUtf8(streamContents(capture.err));
     QVERIFY2(err.contains(QLatin1String("of 0.17 GiB")), qPrintable(err));
 }
 
@@ -179,9 +168,9 @@ void TestOptimizeCommand::unknownOptionIsAUsageError()
 {
     Capture capture;
     QCOMPARE(capture.run({ QStringLiteral("--fast") }), int(ExitUsage));
-    QVERIFY(readStream(capture.err).contains(QLatin1String("unknown option '--fast'")));
+    QVERIFY(streamContents(capture.err).contains("unknown option '--fast'"));
     QCOMPARE(capture.run({ QStringLiteral("--help") }), int(ExitOk));
-    QVERIFY(readStream(capture.out).contains(QLatin1String("Ctrl-C")));
+    QVERIFY(streamContents(capture.out).contains("Ctrl-C"));
 }
 
 void TestOptimizeCommand::commandsPlatformRunsPurge()

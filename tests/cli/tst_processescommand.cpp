@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "../support/StreamContents.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,19 +20,6 @@ struct Run
     QByteArray err;
 };
 
-QByteArray contents(FILE *f)
-{
-    std::fflush(f);
-    std::rewind(f);
-    QByteArray bytes;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, qsizetype(n));
-    std::fclose(f);
-    return bytes;
-}
-
 Run run(const QStringList &arguments)
 {
     CliContext context;
@@ -40,8 +28,10 @@ Run run(const QStringList &arguments)
     context.sleep = [](double) {};
     Run result;
     result.status = runCli(arguments, context);
-    result.out = contents(context.streams.out);
-    result.err = contents(context.streams.err);
+    result.out = streamContents(context.streams.out);
+    result.err = streamContents(context.streams.err);
+    std::fclose(context.streams.out);
+    std::fclose(context.streams.err);
     return result;
 }
 

@@ -1,4 +1,5 @@
 #include "stats/MemoryFigures.h"
+#include "../support/WorkedExample.h"
 
 #include <QFile>
 #include <QTest>
@@ -9,17 +10,6 @@
 using namespace Kalvoren;
 
 namespace {
-
-// The worked example: page size 4096, free 31111, active 123457, inactive 54321,
-// speculative 1234, wired down 76543.
-const char workedExample[] = "Mach Virtual Memory Statistics: (page size of 4096 bytes)\n"
-                             "Pages free:                          31111.\n"
-                             "Pages active:                       123457.\n"
-                             "Pages inactive:                      54321.\n"
-                             "Pages speculative:                    1234.\n"
-                             "Pages wired down:                    76543.\n"
-                             "Pageins:                            999001.\n"
-                             "Pageouts:                             2002.\n";
 
 QString readData(const QString &name)
 {
