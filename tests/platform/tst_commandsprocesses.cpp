@@ -1,5 +1,6 @@
 #include "platform/commands/CommandsPlatform.h"
 #include "processes/TopText.h"
+#include "../support/SleepChild.h"
 
 #include <QDir>
 #include <QFile>
@@ -153,17 +154,13 @@ private slots:
     {
         // posix_spawn returns once the child runs sleep: a signal sent before that would hit
         // a copy of this test.
-        pid_t child = 0;
-        char *const argv[] = { const_cast<char *>("sleep"), const_cast<char *>("30"), nullptr };
-        QCOMPARE(::posix_spawnp(&child, "sleep", nullptr, nullptr, argv, environ), 0);
+        const pid_t child = spawnSleepChild();
+        QVERIFY(child > 0);
         CommandsPlatform platform(1038, osascript());
         // "PID-" drops its last character: kill gets the pid itself.
         const ProcessActionResult result = platform.forceQuitProcess(QString::number(child) + "-");
         QVERIFY2(result.ok(), qPrintable(result.message));
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFSIGNALED(status));
-        QCOMPARE(WTERMSIG(status), SIGTERM);
+        QVERIFY(endedBySigterm(child));
         QCOMPARE(platform.forceQuitProcess(QString::number(child)).status,
                  ProcessActionStatus::Failed);
     }

@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "processes/TopText.h"
+#include "../support/SleepChild.h"
 
 #include <QDir>
 #include <QFile>
@@ -172,16 +173,12 @@ private slots:
     {
         // posix_spawn returns once the child runs sleep: a signal sent before that would hit
         // a copy of this test.
-        pid_t child = 0;
-        char *const argv[] = { const_cast<char *>("sleep"), const_cast<char *>("30"), nullptr };
-        QCOMPARE(::posix_spawnp(&child, "sleep", nullptr, nullptr, argv, environ), 0);
+        const pid_t child = spawnSleepChild();
+        QVERIFY(child > 0);
         LinuxPlatform platform(QStringLiteral("/proc"), {});
         const ProcessActionResult result = platform.forceQuitProcess(QString::number(child));
         QVERIFY2(result.ok(), qPrintable(result.message));
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFSIGNALED(status));
-        QCOMPARE(WTERMSIG(status), SIGTERM);
+        QVERIFY(endedBySigterm(child));
         // Now it is gone: the failure is typed, not swallowed.
         QCOMPARE(platform.forceQuitProcess(QString::number(child)).status,
                  ProcessActionStatus::NoSuchProcess);

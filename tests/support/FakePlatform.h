@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VmStatText.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -20,18 +21,8 @@ public:
                 *error = QStringLiteral("fake failure");
             return QString(QLatin1String(""));
         }
-        return QStringLiteral("Mach Virtual Memory Statistics: (page size of 4096 bytes)\n"
-                              "Pages free:                    %1.\n"
-                              "Pages active:                  %2.\n"
-                              "Pages inactive:                %3.\n"
-                              "Pages speculative:             0.\n"
-                              "Pages wired down:              %4.\n"
-                              "Pageins:                       0.\n"
-                              "Pageouts:                      0.\n")
-                .arg(freeBytes / 4096)
-                .arg(activeBytes / 4096)
-                .arg(inactiveBytes / 4096)
-                .arg(wiredBytes / 4096);
+        return ::vmStatText(freeBytes / 4096, activeBytes / 4096, inactiveBytes / 4096,
+                            wiredBytes / 4096);
     }
     std::optional<Kalvoren::MemoryRoom> memoryRoom() override
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VmStatText.h"
 #include "platform/Platform.h"
 
 #include <memory>
@@ -31,18 +32,7 @@ public:
 
     static QString vmStat(const Pages &p)
     {
-        return QStringLiteral("Mach Virtual Memory Statistics: (page size of 4096 bytes)\n"
-                              "Pages free:                    %1.\n"
-                              "Pages active:                  %2.\n"
-                              "Pages inactive:                %3.\n"
-                              "Pages speculative:             0.\n"
-                              "Pages wired down:              %4.\n"
-                              "Pageins:                       100.\n"
-                              "Pageouts:                      5.\n")
-                .arg(p.free)
-                .arg(p.active)
-                .arg(p.inactive)
-                .arg(p.wired);
+        return ::vmStatText(p.free, p.active, p.inactive, p.wired, 100, 5);
     }
 
     QString name() const override { return QStringLiteral("fixed"); }
