@@ -96,7 +96,6 @@ struct WindowBench
         benchmark.leftInfo = &left;
         benchmark.lastTestInfo = &last;
         benchmark.thisTestInfo = &thisTest;
-        benchmark.awakeFromNib();
         benchmark.setAlertPresenter([](const QString &, const QString &message) {
             std::fprintf(stderr, "problem: %s\n", qPrintable(message));
             std::exit(1);

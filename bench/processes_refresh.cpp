@@ -8,7 +8,6 @@
 
 #include "platform/linux/LinuxPlatform.h"
 #include "processes/TopMonitor.h"
-#include "processes/TopText.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -88,10 +87,10 @@ int main(int argc, char **argv)
     std::vector<double> top;
     qsizetype rows = 0;
     // One refresh to warm up: the first render has no previous CPU sample.
-    monitor.applyLines(parseTopText(platform.topText()));
+    monitor.applyLines(*platform.readProcesses());
     for (int i = 0; i < runs; ++i) {
         const double start = threadCpuSeconds();
-        const QList<TopLine> lines = parseTopText(platform.topText());
+        const QList<ProcessRow> lines = platform.readProcesses().value_or(QList<ProcessRow>());
         worker.push_back(threadCpuSeconds() - start);
         rows = lines.size();
 

@@ -9,6 +9,7 @@
 #include "log/Logger.h"
 #include "log/MemoryLogModel.h"
 #include "app/Interface.h"
+#include "stats/MemorySampler.h"
 #include "app/MainWindow.h"
 #include "platform/Platform.h"
 
@@ -55,7 +56,9 @@ int main(int argc, char **argv)
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     ui->mainWindow->show();
     AppController *controller = ui->controller.get();
-    controller->awakeFromNib();
+    MemorySampler *sampler = ui->sampler.get();
+    controller->start();
+    sampler->stop(); // the ticker below drives the samples
 
     qint64 taken = 0;
     qint64 rssAtWarmup = 0;
@@ -68,10 +71,10 @@ int main(int argc, char **argv)
     // loop (repaints, posted events) turning between samples.
     QTimer ticker;
     ticker.setInterval(0);
-    QObject::connect(controller, &AppController::sampled, [&] { ++taken; });
+    QObject::connect(sampler, &MemorySampler::sampled, [&] { ++taken; });
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const qint64 before = taken;
-        controller->handleTimer();
+        sampler->sampleNow();
         if (taken == before)
             ++failed;
         if (taken == warmup && rssAtWarmup == 0) {
@@ -99,7 +102,7 @@ int main(int argc, char **argv)
     std::printf("time:                     %.1f s (%.1f us per sample after warm-up)\n",
                 totalMs / 1000.0, double(totalMs - warmupMs) * 1000.0 / double(taken - warmup));
     // The log keeps its row limit however long the program runs.
-    const int logRows = controller->logger ? controller->logger->model()->rowCount() : -1;
+    const int logRows = ui->logger->model()->rowCount();
     std::printf("memory log rows at the end: %d\n", logRows);
     const bool flat = taken >= samples && growthKb <= 1024;
     std::printf("resident memory flat:     %s\n", flat ? "yes" : "NO");

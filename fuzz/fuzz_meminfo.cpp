@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the /proc/meminfo and /proc/vmstat readers and renders what they
-// found in vm_stat's layout, then reads that text back the way the sampler does.
+// Feeds arbitrary bytes to the /proc/meminfo and /proc/vmstat readers, makes a sample of what
+// they found, and checks it against its own vm_stat layout read back with the pattern.
 #include "platform/linux/ProcMemInfo.h"
 #include "stats/MemoryFigures.h"
 
@@ -35,13 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
 
-    const VmStatRendering rendering = renderVmStat(info, counters, pageSize);
-    if (rendering.error.isEmpty() != result.error.isEmpty())
+    const std::optional<MemorySample> sample = sampleFromMemInfo(info, counters, pageSize);
+    if (sample.has_value() != result.error.isEmpty())
         std::abort();
-    if (rendering.error.isEmpty()) {
-        // Whatever was read, the rendered text is what the eight-group pattern expects.
-        const QString vmStat = QString::fromLatin1(rendering.text);
-        if (!figuresFromVmStat(vmStat, VmStatPattern::EightGroups))
+    if (sample) {
+        // Whatever was read, the sample's vm_stat layout is what the eight-group pattern
+        // expects, and gives the same figures.
+        const std::optional<MemoryFigures> rendered = figuresFromVmStat(
+                QString::fromLatin1(renderVmStat(*sample)), VmStatPattern::EightGroups);
+        if (!rendered || !(*rendered == figuresFromSample(*sample)))
             std::abort();
     }
     return 0;

@@ -1,6 +1,6 @@
 // Feeds arbitrary text to the process monitor's reader of top's logging output, and arbitrary
 // sizes to the resident-size texts it shows and sorts by.
-#include "processes/TopText.h"
+#include "platform/commands/TopText.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     for (const TopLine &line : lines)
         (void)residentSizeBytes(line.rsize);
+    if (processRowsFromTopText(text).size() != lines.size())
+        std::abort();
 
     if (size >= sizeof(quint64)) {
         quint64 bytes = 0;

@@ -1,6 +1,5 @@
 // Feeds arbitrary text to the vm_stat sampler path: the text clean-up of `kalvoren stats --from`
 // and the figures computed with both patterns, down to the display texts.
-#include "cli/StatsCommand.h"
 #include "stats/MemoryFigures.h"
 
 #include <QString>
@@ -19,9 +18,22 @@ void check(const QString &text)
     if (normalized.contains(QChar(0x00A0)))
         std::abort();
     for (const VmStatPattern pattern : { VmStatPattern::EightGroups, VmStatPattern::SevenGroups }) {
-        const std::optional<MemoryFigures> figures = figuresFromVmStat(normalized, pattern);
-        if (!figures)
+        const std::optional<MemorySample> sample = sampleFromVmStat(normalized, pattern);
+        if (!sample)
             continue;
+        const std::optional<MemoryFigures> figures = figuresFromSample(*sample);
+        // What is read writes back in the vm_stat layout and reads back to the same counts
+        // (the layout prints a speculative line, so only the eight-group pattern is sure to
+        // match it).
+        // Counts past 64 bits of bytes saturate, and those do not come back exactly.
+        const bool saturated = sample->totalBytes == ~quint64(0);
+        const std::optional<MemorySample> again = sampleFromVmStat(
+                QString::fromLatin1(renderVmStat(*sample)), VmStatPattern::EightGroups);
+        if (!again || (!saturated
+                       && (again->freeBytes != sample->freeBytes
+                           || again->wiredBytes != sample->wiredBytes
+                           || again->pageIns != sample->pageIns)))
+            std::abort();
         const MemoryTexts texts = textsFor(*figures);
         if (!texts.free.endsWith(QLatin1String(" MB"))
             || !texts.total.endsWith(QLatin1String(" GB")))

@@ -1,6 +1,6 @@
-#include "app/KalvorenMain.h"
+#include "cli/CliMain.h"
 
 int main(int argc, char **argv)
 {
-    return Kalvoren::kalvorenMain(argc, argv);
+    return Kalvoren::cliMain(argc, argv);
 }

@@ -29,10 +29,9 @@ QAction *itemWithTag(QMenu *menu, int tag)
 
 void AppController::setIconStyle(int mode)
 {
-    if (auto *view = qobject_cast<StatsView *>(statsView.data()))
-        view->setmode(mode);
+    m_iconView.setmode(mode);
     for (int tag = firstStyleTag; tag < firstStyleTag + styleCount; ++tag) {
-        if (QAction *item = itemWithTag(iconMenu, tag))
+        if (QAction *item = itemWithTag(iconMenu(), tag))
             item->setChecked(tag == firstStyleTag + mode);
     }
     saveIconMode(mode);

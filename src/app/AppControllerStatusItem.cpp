@@ -6,7 +6,6 @@
 #include "MainWindow.h"
 #include "PanelPlacement.h"
 #include "views/IconRenderer.h"
-#include "views/StatsView.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -86,18 +85,31 @@ void AppController::refreshIcons()
     ++m_iconRefreshCount;
     if (m_optUpdatesAppIcon)
         updateAppIcon();
-    if (auto *view = qobject_cast<StatsView *>(statsView.data()))
-        m_statusIcon = renderStatusIcon(*view, qApp->devicePixelRatio());
+    m_statusIcon = renderStatusIcon(m_iconView, qApp->devicePixelRatio());
     activateStatusMenu();
-    if (m_statusItem && !m_statusIcon.isNull())
-        m_statusItem->setIcon(QIcon(QPixmap::fromImage(m_statusIcon)));
+    if (m_statusItem) {
+        if (!m_statusIcon.isNull())
+            m_statusItem->setIcon(QIcon(QPixmap::fromImage(m_statusIcon)));
+        m_statusItem->setToolTip(m_toolTip);
+    }
+    emit iconsRefreshed();
+}
+
+void AppController::refreshToolTip(const MemorySample &sample, const MemoryFigures &figures)
+{
+    // Shown with the icon, refreshed with it: what a glance at the tray should tell.
+    QString text = tr("Kalvoren") + QLatin1Char('\n')
+            + tr("Free: %1").arg(megabytesText(figures.Free));
+    if (sample.availableBytes)
+        text += QLatin1String(", ")
+                + tr("available: %1").arg(megabytesText(float(*sample.availableBytes)));
+    m_toolTip = text;
 }
 
 void AppController::updateAppIcon()
 {
     QMutexLocker locker(&applicationLock());
-    if (auto *view = qobject_cast<StatsView *>(statsView.data()))
-        QApplication::setWindowIcon(QIcon(QPixmap::fromImage(renderAppIcon(*view))));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(renderAppIcon(m_iconView))));
 }
 
 void AppController::activateStatusMenu()
@@ -124,7 +136,7 @@ void AppController::activateStatusMenu()
     }
 
     m_statusItem = std::make_unique<QSystemTrayIcon>();
-    m_statusItem->setToolTip(QStringLiteral("Kalvoren"));
+    m_statusItem->setToolTip(m_toolTip.isEmpty() ? QStringLiteral("Kalvoren") : m_toolTip);
     m_statusItem->setContextMenu(m_statusMenu.get());
     if (!m_statusIcon.isNull())
         m_statusItem->setIcon(QIcon(QPixmap::fromImage(m_statusIcon)));
@@ -210,14 +222,14 @@ void AppController::setShowsMemoryInAppIcon(bool on)
 {
     {
         QMutexLocker locker(&applicationLock());
-        setOptUpdatesAppIcon(on);
+        m_optUpdatesAppIcon = on;
         if (on)
             updateAppIcon();
         else
             QApplication::setWindowIcon(m_originalIcon);
     }
-    if (appIconAction)
-        appIconAction->setChecked(on);
+    if (QAction *item = appIconAction())
+        item->setChecked(on);
     QSettings settings;
     settings.setValue(QLatin1String(appIconKey), on);
     settings.sync();
@@ -226,9 +238,9 @@ void AppController::setShowsMemoryInAppIcon(bool on)
 void AppController::loadAppIconOption()
 {
     const bool on = QSettings().value(QLatin1String(appIconKey), false).toBool();
-    setOptUpdatesAppIcon(on);
-    if (appIconAction)
-        appIconAction->setChecked(on);
+    m_optUpdatesAppIcon = on;
+    if (QAction *item = appIconAction())
+        item->setChecked(on);
 }
 
 void AppController::openHomepage()
@@ -252,8 +264,13 @@ void AppController::setStatusMenu(std::unique_ptr<QMenu> menu)
         m_statusItem->setContextMenu(m_statusMenu.get());
 }
 
-void AppController::setAboutWindow(std::unique_ptr<QWidget> window)
+QMenu *AppController::iconMenu() const
 {
-    m_aboutWindow = std::move(window);
-    aboutBox = m_aboutWindow.get();
+    return m_statusMenu ? m_statusMenu->findChild<QMenu *>(QStringLiteral("iconMenu")) : nullptr;
+}
+
+QAction *AppController::appIconAction() const
+{
+    return m_statusMenu ? m_statusMenu->findChild<QAction *>(QStringLiteral("appIconAction"))
+                        : nullptr;
 }

@@ -29,6 +29,20 @@ void centreAndShow(QWidget *window)
 
 } // namespace Kalvoren
 
+void AppController::setWindows(QWidget *about, QWidget *logger, QWidget *benchmark,
+                               QWidget *processes)
+{
+    aboutBox = about;
+    loggerWindow = logger;
+    benchmarkWindow = benchmark;
+    processWindow = processes;
+}
+
+void AppController::setBenchmark(Benchmark *benchmark)
+{
+    benchmarkObject = benchmark;
+}
+
 void AppController::showAbout()
 {
     centreAndShow(aboutBox);
@@ -44,7 +58,7 @@ void AppController::showBenchmarkWindow()
     centreAndShow(benchmarkWindow);
     // A fresh proposal from the current figures every time the window opens.
     if (benchmarkObject)
-        benchmarkObject->suggest(this);
+        benchmarkObject->suggest();
 }
 
 void AppController::showProcessWindow()

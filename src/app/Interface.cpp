@@ -1,152 +1,158 @@
 #include "Interface.h"
 
-#include "AppController.h"
 #include "AboutBox.h"
+#include "AppController.h"
 #include "MainWindow.h"
-#include "optimizer/OptimizationNotice.h"
 #include "MenuButton.h"
 #include "StatusMenu.h"
-#include "views/StatsView.h"
 #include "benchmark/Benchmark.h"
 #include "benchmark/BenchmarkHelpWindow.h"
 #include "benchmark/BenchmarkWindow.h"
 #include "log/LogWindow.h"
 #include "log/Logger.h"
 #include "log/LoggerView.h"
+#include "optimizer/OptimizerController.h"
 #include "platform/Platform.h"
 #include "processes/ProcessWindow.h"
 #include "processes/TopMonitor.h"
+#include "stats/MemorySampler.h"
+#include "views/StatsView.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace Kalvoren {
 
 Interface::Interface() = default;
 Interface::~Interface() = default;
 
+namespace {
+
+void connectLog(Interface &ui)
+{
+    LogWindow *w = ui.logWindow.get();
+    Logger *logger = ui.logger.get();
+    logger->setMyTable(w->table());
+    logger->chartView = w->chartView();
+    logger->logBufferSize = w->rowLimitField();
+    logger->displayDeltasCheckbox = w->deltasCheckBox();
+    w->chartView()->setDs(logger);
+    QObject::connect(w->startButton(), &QPushButton::clicked, logger, &Logger::goButton);
+    QObject::connect(w->stopButton(), &QPushButton::clicked, logger, &Logger::stopButton);
+    QObject::connect(w->clearButton(), &QPushButton::clicked, logger, &Logger::clearButton);
+    QObject::connect(w->deltasCheckBox(), &QCheckBox::clicked, logger,
+                     &Logger::displayDeltasButton);
+    QObject::connect(w, &LogWindow::exportRequested, logger, &Logger::exportRows);
+}
+
+void connectBenchmark(Interface &ui)
+{
+    auto *window = new BenchmarkWindow;
+    auto *help = new BenchmarkHelpWindow;
+    ui.benchmarkWindow.reset(window);
+    ui.benchmarkHelpWindow.reset(help);
+    Benchmark *benchmark = ui.benchmark.get();
+    benchmark->totalToAllocate = window->totalField();
+    benchmark->numOfAllocations = window->countField();
+    benchmark->runTestButton = window->runTestButton();
+    benchmark->taskInfo = window->taskInfo();
+    benchmark->leftInfo = window->leftInfo();
+    benchmark->lastTestInfo = window->lastTestInfo();
+    benchmark->thisTestInfo = window->thisTestInfo();
+    benchmark->benchmarkHelpWindow = help;
+    benchmark->myWindow = window;
+    benchmark->sampler = ui.sampler.get();
+    benchmark->platform = ui.platform.get();
+    QObject::connect(window->runTestButton(), &QPushButton::clicked, benchmark,
+                     &Benchmark::runTest);
+    QObject::connect(window->suggestButton(), &QPushButton::clicked, benchmark,
+                     &Benchmark::suggest);
+    QObject::connect(window->helpButton(), &QPushButton::clicked, benchmark,
+                     &Benchmark::showHelp);
+    QObject::connect(help->closeButton(), &QPushButton::clicked, benchmark,
+                     &Benchmark::closeHelp);
+}
+
+} // namespace
+
 std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
 {
     auto ui = std::make_unique<Interface>();
-    ui->controller = std::make_unique<AppController>(std::move(platform));
+    ui->platform = std::move(platform);
+    Platform &p = *ui->platform;
+    ui->sampler = std::make_unique<MemorySampler>(p);
+    ui->optimizer = std::make_unique<OptimizerController>(p);
+    ui->topMonitor = std::make_unique<TopMonitor>(&p);
+    ui->benchmark = std::make_unique<Benchmark>();
+    ui->logger = std::make_unique<Logger>();
     ui->mainWindow = std::make_unique<MainWindow>();
+    ui->logWindow = std::make_unique<LogWindow>();
+    ui->processWindow = std::make_unique<ProcessWindow>(ui->topMonitor.get());
+    ui->aboutBox = std::make_unique<AboutBox>(QStringLiteral("Version " KALVOREN_VERSION));
 
-    AppController *c = ui->controller.get();
+    MemorySampler *sampler = ui->sampler.get();
+    OptimizerController *optimizer = ui->optimizer.get();
     MainWindow *w = ui->mainWindow.get();
-    c->mainWindow = w;
-    c->statsView = w->statsView();
-    c->theMainButton = w->mainButton();
-    c->setProgress(w->progress());
-    c->freeInfo = w->freeInfo();
-    c->inactiveInfo = w->inactiveInfo();
-    c->wiredInfo = w->wiredInfo();
-    c->activeInfo = w->activeInfo();
-    c->ramView = w->ramView();
-    QObject::connect(w->mainButton(), &QPushButton::clicked, c, [c] { c->goButton(); });
+    // The run plans from the figures the window shows, read on the worker after the purge:
+    // a timer sample may have come in meanwhile.
+    optimizer->setSumSource([sampler] {
+        const MemoryFigures f = sampler->latestFigures();
+        return optimizerSum(f.Free, f.Inactive);
+    });
+    w->setOptimizer(optimizer);
+
+    AppController::Parts parts;
+    parts.platform = &p;
+    parts.sampler = sampler;
+    parts.optimizer = optimizer;
+    parts.mainWindow = w;
+    ui->controller = std::make_unique<AppController>(parts);
+    AppController *c = ui->controller.get();
+
+    connectLog(*ui);
+    connectBenchmark(*ui);
+    c->setWindows(ui->aboutBox.get(), ui->logWindow.get(), ui->benchmarkWindow.get(),
+                  ui->processWindow.get());
+    c->setBenchmark(ui->benchmark.get());
+
+    // A sample's effects, in this order: the four texts, the log, the total, the pie and the
+    // log's chart redrawn, the icons on samples 1, 4, 7 ...
+    Logger *logger = ui->logger.get();
+    LoggerView *chart = ui->logWindow->chartView();
+    QObject::connect(sampler, &MemorySampler::sampled, w,
+                     [w](const MemorySample &, const MemoryFigures &f) { w->showFigureTexts(f); });
+    QObject::connect(sampler, &MemorySampler::sampled, logger,
+                     [logger](const MemorySample &, const MemoryFigures &f) {
+                         logger->addItem(f);
+                     });
+    QObject::connect(sampler, &MemorySampler::sampled, w,
+                     [w](const MemorySample &, const MemoryFigures &f) { w->showTotal(f); });
+    QObject::connect(sampler, &MemorySampler::sampled, w,
+                     [w, chart](const MemorySample &, const MemoryFigures &f) {
+                         w->statsView()->setFigures({ f.Free, f.Inactive, f.Active, f.Wired });
+                         chart->update();
+                     });
+    QObject::connect(sampler, &MemorySampler::sampled, c, &AppController::sampleTaken);
+
+    // -- the optimize button --
+    QObject::connect(w, &MainWindow::optimizeClicked, c, &AppController::optimizePressed);
+    QObject::connect(c, &AppController::optimizationRunningChanged, w,
+                     &MainWindow::showOptimizationRunning);
 
     // -- tray and menus --
-    w->statsView()->setController(c);
     c->setStatusMenu(createStatusMenu(c));
-    c->setAboutWindow(std::make_unique<AboutBox>(c->verStr()));
     w->menuButton()->setPopupMenu(c->statusMenu());
     c->loadAppIconOption();
     c->loadIconMode();
 
-    // -- memory log --
-    auto *logWindow = new LogWindow;
-    auto *logger = new Logger(c);
-    logger->setMyTable(logWindow->table());
-    logger->chartView = logWindow->chartView();
-    logger->logBufferSize = logWindow->rowLimitField();
-    logger->displayDeltasCheckbox = logWindow->deltasCheckBox();
-    logWindow->chartView()->setDs(logger);
-    c->logger = logger;
-    c->loggerView = logWindow->chartView();
-    c->loggerWindow = logWindow;
-    QObject::connect(logWindow->startButton(), &QPushButton::clicked, logger,
-                     [logger] { logger->goButton(); });
-    QObject::connect(logWindow->stopButton(), &QPushButton::clicked, logger,
-                     [logger] { logger->stopButton(); });
-    QObject::connect(logWindow->clearButton(), &QPushButton::clicked, logger,
-                     [logger] { logger->clearButton(); });
-    QObject::connect(logWindow->deltasCheckBox(), &QCheckBox::clicked, logger,
-                     [logger] { logger->displayDeltasButton(); });
-    QObject::connect(logWindow, &LogWindow::exportRequested, logger,
-                     [logger] { logger->exportRows(); });
-    // The window lives as long as the controller.
-    QObject::connect(c, &QObject::destroyed, logWindow, [logWindow] { delete logWindow; });
-
-    // -- benchmark --
-    auto *benchmarkWindow = new BenchmarkWindow;
-    auto *benchmarkHelp = new BenchmarkHelpWindow;
-    auto *benchmark = new Benchmark(c);
-    benchmark->totalToAllocate = benchmarkWindow->totalField();
-    benchmark->numOfAllocations = benchmarkWindow->countField();
-    benchmark->runTestButton = benchmarkWindow->runTestButton();
-    benchmark->taskInfo = benchmarkWindow->taskInfo();
-    benchmark->leftInfo = benchmarkWindow->leftInfo();
-    benchmark->lastTestInfo = benchmarkWindow->lastTestInfo();
-    benchmark->thisTestInfo = benchmarkWindow->thisTestInfo();
-    benchmark->benchmarkHelpWindow = benchmarkHelp;
-    benchmark->myWindow = benchmarkWindow;
-    benchmark->app = c;
-    benchmark->awakeFromNib();
-    c->benchmarkObject = benchmark;
-    c->benchmarkWindow = benchmarkWindow;
-    QObject::connect(benchmarkWindow->runTestButton(), &QPushButton::clicked, benchmark,
-                     [benchmark] { benchmark->runTest(); });
-    QObject::connect(benchmarkWindow->suggestButton(), &QPushButton::clicked, benchmark,
-                     [benchmark] { benchmark->suggest(); });
-    QObject::connect(benchmarkWindow->helpButton(), &QPushButton::clicked, benchmark,
-                     [benchmark] { benchmark->onShowBechmarkHelp(); });
-    QObject::connect(benchmarkHelp->closeButton(), &QPushButton::clicked, benchmark,
-                     [benchmark] { benchmark->onCloseBechmarkHelp(); });
-    QObject::connect(c, &QObject::destroyed, benchmarkWindow, [benchmarkWindow, benchmarkHelp] {
-        delete benchmarkHelp;
-        delete benchmarkWindow;
-    });
-
-    // -- process monitor --
-    // The monitor belongs to the main window, which goes before the controller and so before
-    // the platform the worker reads; the process window goes with the monitor.
-    auto *topMonitor = new TopMonitor(&c->platform(), w);
-    auto *processWindow = new ProcessWindow(topMonitor);
-    c->processWindow = processWindow;
-    QObject::connect(topMonitor, &QObject::destroyed, [processWindow] { delete processWindow; });
-
-    // -- optimizer and notices --
-    // The notices are children of the main window, so they go with it; they stay separate
-    // windows of their own.
-    auto *before = new OptimizationNotice(QObject::tr("Optimize Memory"), noticeBeforeRunText(),
-                                          QObject::tr("Do not show this notice again"), w);
-    before->setObjectName(QStringLiteral("OptiInfo1"));
-    before->checkBox()->setObjectName(QStringLiteral("OptiInfo1ChkBox"));
-    c->OptiInfo1 = before;
-    c->OptiInfo1ChkBox = before->checkBox();
-    QObject::connect(before->okButton(), &QPushButton::clicked, c, [c] { c->optiInfoOkBtn1(); });
-    auto *after = new OptimizationNotice(QObject::tr("Memory Optimized"), noticeAfterRunText(),
-                                         QObject::tr("Do not show this after an optimization"), w);
-    after->setObjectName(QStringLiteral("OptiInfo2"));
-    after->checkBox()->setObjectName(QStringLiteral("OptiInfo2ChkBox"));
-    c->OptiInfo2 = after;
-    c->OptiInfo2ChkBox = after->checkBox();
-    c->OptiInfo2Text = after->textLabel();
-    QObject::connect(after->okButton(), &QPushButton::clicked, c, [c] { c->optiInfoOkBtn2(); });
-
-    // Closing the main window ends the program at once with status 0.
-    QObject::connect(w, &MainWindow::closeRequested, [] {
-        std::fflush(nullptr);
-        std::exit(0);
-    });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, c,
-                     [c] { c->applicationShouldTerminate(); });
+    // Closing the main window ends the program: the workers are cancelled and joined as the
+    // interface goes, and the exit status is 0.
+    QObject::connect(w, &MainWindow::closeRequested, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, c, &AppController::prepareToQuit);
     return ui;
 }
 

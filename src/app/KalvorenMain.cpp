@@ -2,46 +2,19 @@
 
 #include "AppController.h"
 #include "Interface.h"
-#include "MainWindow.h"
 #include "MyApplication.h"
 #include "SingleInstance.h"
 #include "StartupTrace.h"
-#include "cli/Cli.h"
 #include "platform/Platform.h"
 #include "platform/x11/X11WindowCloser.h"
-
-#include <QCoreApplication>
-
-#include <cstdio>
+#include "stats/MemorySampler.h"
 
 namespace Kalvoren {
 
-bool hasDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
-            || !qEnvironmentVariableIsEmpty("DISPLAY")
-            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-int kalvorenMain(int argc, char **argv)
+int desktopMain(int argc, char **argv)
 {
     markMainStarted();
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-
     setDefaultWindowCloser(closeWindowsOfProcess); // polite quit through X11
-    if (isCliInvocation(arguments)) {
-        QCoreApplication app(argc, argv);
-        return runCli(arguments, CliContext());
-    }
-    if (!hasDisplay()) {
-        std::fputs("kalvoren: no display (DISPLAY and WAYLAND_DISPLAY are unset); "
-                   "printing the memory figures instead\n",
-                   stderr);
-        QCoreApplication app(argc, argv);
-        return printStatsOnce(CliContext());
-    }
 
     MyApplication app(argc, argv);
     // One Kalvoren per session: a second start shows the first one's window and ends.
@@ -58,11 +31,15 @@ int kalvorenMain(int argc, char **argv)
 
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     app.setDelegate(ui->controller.get());
-    traceFirstFigures(ui->controller.get());
-    // The first icon refresh (inside awakeFromNib) shows the window: hidden under a tray
+    traceFirstFigures(ui->sampler.get());
+    // The first icon refresh (in the first sample) shows the window: hidden under a tray
     // icon when there is a tray, or as an ordinary window when there is none.
-    ui->controller->awakeFromNib();
-    return app.exec();
+    ui->controller->start();
+    const int status = app.exec();
+    // The interface goes first: its workers are cancelled and joined while the application
+    // object still exists.
+    ui.reset();
+    return status;
 }
 
 } // namespace Kalvoren

@@ -2,11 +2,18 @@
 
 #include <QWidget>
 
+#include "stats/MemoryFigures.h"
+
 class MenuButton;
 class QLabel;
 class StatsView;
 class QProgressBar;
 class QPushButton;
+class QTimer;
+
+namespace Kalvoren {
+class OptimizerController;
+}
 
 // The drop-down panel: the pie, the four figures and the total, the optimize button and its
 // progress bar.
@@ -31,9 +38,23 @@ public:
     // Shows a one-line notice at the bottom of the window (e.g. how to get a tray icon).
     void showNote(const QString &text);
 
+    // The four "%.2f MB" texts, then (separately, later in a sample) the "%.2f GB" total.
+    void showFigureTexts(const Kalvoren::MemoryFigures &figures);
+    void showTotal(const Kalvoren::MemoryFigures &figures);
+
+    // While a run goes on the button reads "Cancel" and the bar shows how far the run got,
+    // read from optimizer about 30 times a second; afterwards "Optimize Memory", no bar.
+    void showOptimizationRunning(bool running);
+    void setOptimizer(Kalvoren::OptimizerController *optimizer) { m_optimizer = optimizer; }
+    // The bar's value: touched of planned bytes on a 0..progressScale range (an int range).
+    static constexpr int progressScale = 10000;
+    void refreshProgress();
+
 signals:
     // The window's close control was used.
     void closeRequested();
+    // The optimize button was pressed.
+    void optimizeClicked();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -49,4 +70,6 @@ private:
     QLabel *m_activeInfo;
     QLabel *m_ramView;
     QLabel *m_note;
+    QTimer *m_progressTimer;
+    Kalvoren::OptimizerController *m_optimizer = nullptr;
 };

@@ -20,7 +20,7 @@ QString MyApplication::handleOptimizeScriptCommand(const QString &commandDescrip
     // Before the interface exists there is nothing to press; the caller still gets its
     // answer, as it does in every other case.
     if (m_delegate)
-        m_delegate->goButton(this);
+        m_delegate->optimizePressed();
     return Kalvoren::InstanceBus::optimizeReply();
 }
 

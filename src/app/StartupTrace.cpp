@@ -1,6 +1,6 @@
 #include "StartupTrace.h"
 
-#include "AppController.h"
+#include "stats/MemorySampler.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,12 +39,12 @@ void markMainStarted()
     mainTimer().start();
 }
 
-void traceFirstFigures(AppController *controller)
+void traceFirstFigures(MemorySampler *sampler)
 {
     if (qEnvironmentVariable("KALVOREN_TRACE_STARTUP") != QLatin1String("1"))
         return;
     QObject::connect(
-            controller, &AppController::sampled, controller,
+            sampler, &MemorySampler::sampled, sampler,
             [] {
                 const qint64 sinceMain = mainTimer().isValid() ? mainTimer().elapsed() : -1;
                 std::fprintf(stderr, "first figures after %lld ms (%lld ms after main)\n",

@@ -4,9 +4,10 @@
 
 #include <optional>
 
-class AppController;
 
 namespace Kalvoren {
+
+class MemorySampler;
 
 // Opt-in start-up timing: with KALVOREN_TRACE_STARTUP=1 in the environment the program prints
 // "first figures after N ms (M ms after main)" to standard error once the first sample's texts
@@ -14,8 +15,8 @@ namespace Kalvoren {
 
 // Notes the moment main began; call first thing.
 void markMainStarted();
-// Connects the report to the controller's first sample; does nothing without the variable.
-void traceFirstFigures(AppController *controller);
+// Connects the report to the sampler's first sample; does nothing without the variable.
+void traceFirstFigures(MemorySampler *sampler);
 
 // The start time of a process in clock ticks after boot: field 22 of /proc/PID/stat, counted
 // after the command name's closing parenthesis (the name may itself hold spaces and

@@ -61,7 +61,6 @@ std::unique_ptr<QMenu> createStatusMenu(AppController *c)
         group->addAction(action);
         QObject::connect(action, &QAction::triggered, c, [c, f = item.action] { (c->*f)(); });
     }
-    c->iconMenu = styles;
 
     QAction *appIcon = menu->addAction(QObject::tr("Show memory in the application icon"));
     appIcon->setObjectName(QStringLiteral("appIconAction"));
@@ -69,7 +68,6 @@ std::unique_ptr<QMenu> createStatusMenu(AppController *c)
     appIcon->setChecked(c->optUpdatesAppIcon());
     QObject::connect(appIcon, &QAction::triggered, c,
                      [c](bool on) { c->setShowsMemoryInAppIcon(on); });
-    c->appIconAction = appIcon;
 
     QAction *login = menu->addAction(QObject::tr("Start at Login"));
     login->setObjectName(QStringLiteral("startAtLoginAction"));

@@ -17,7 +17,7 @@ inline constexpr int iconColorTag = 114;
 // The program's menu, shown by the main window's menu button and by the tray icon: a title
 // item (item 0), About, the memory log, benchmark and process windows, the icon-style
 // submenu, the application-icon option, home page, feedback and Quit. Its actions go to
-// controller; the style submenu becomes controller->iconMenu.
+// controller. The style submenu is named "iconMenu", the application-icon item "appIconAction".
 std::unique_ptr<QMenu> createStatusMenu(AppController *controller);
 
 // Titles item 0 of menu "Kalvoren"; done each time the menu opens.

@@ -1,7 +1,7 @@
 #include "Benchmark.h"
 
-#include "app/AppController.h"
 #include "platform/Platform.h"
+#include "stats/MemorySampler.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -94,30 +94,22 @@ Benchmark::~Benchmark()
         m_worker.join();
 }
 
-void Benchmark::awakeFromNib()
-{
-    m_howmanysecondselapsed = 0.0;
-    m_cancelRequest.store(false);
-    m_isRunning.store(false);
-}
-
 std::optional<quint32> Benchmark::limitMb() const
 {
-    if (!app)
+    if (!platform)
         return std::nullopt;
-    return benchmarkLimitMb(app->platform().memoryRoom());
+    return benchmarkLimitMb(platform->memoryRoom());
 }
 
-void Benchmark::suggest(QObject *)
+void Benchmark::suggest()
 {
-    const float free = app ? app->Free() : 0.0f;
-    const float inactive = app ? app->Inactive() : 0.0f;
-    const quint32 total = suggestedTotalMb(free, inactive, limitMb());
+    const MemoryFigures figures = sampler ? sampler->latestFigures() : MemoryFigures();
+    const quint32 total = suggestedTotalMb(figures.Free, figures.Inactive, limitMb());
     if (totalToAllocate)
         totalToAllocate->setText(QString::asprintf("%ld", long(total)));
 }
 
-void Benchmark::runTest(QObject *)
+void Benchmark::runTest()
 {
     if (m_isRunning.load()) {
         m_cancelRequest.store(true);
@@ -212,7 +204,7 @@ void Benchmark::finishTest(BenchmarkResult result)
     emit testFinished();
 }
 
-void Benchmark::onShowBechmarkHelp(QObject *)
+void Benchmark::showHelp()
 {
     QWidget *help = benchmarkHelpWindow;
     if (!help)
@@ -227,12 +219,8 @@ void Benchmark::onShowBechmarkHelp(QObject *)
     help->activateWindow();
 }
 
-void Benchmark::onCloseBechmarkHelp(QObject *)
+void Benchmark::closeHelp()
 {
     if (benchmarkHelpWindow)
         benchmarkHelpWindow->hide();
-}
-
-void Benchmark::showHelp(QObject *)
-{
 }

@@ -11,7 +11,11 @@
 #include <optional>
 #include <thread>
 
-class AppController;
+namespace Kalvoren {
+class MemorySampler;
+class Platform;
+}
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -32,16 +36,14 @@ public:
     // Asks a running test to stop and waits for its current pass.
     ~Benchmark() override;
 
-    void awakeFromNib();
-
-    // Actions (the sender is ignored).
+    // Actions.
     // Starts a test, or asks the running one to stop after its current pass.
-    void runTest(QObject *sender = nullptr);
+    void runTest();
     // Puts the suggested total into the total field; the count is left alone.
-    void suggest(QObject *sender = nullptr);
-    void onShowBechmarkHelp(QObject *sender = nullptr);
-    void onCloseBechmarkHelp(QObject *sender = nullptr);
-    void showHelp(QObject *sender = nullptr);
+    void suggest();
+    // Shows and hides the help window.
+    void showHelp();
+    void closeHelp();
 
     bool isRunning() const { return m_isRunning.load(); }
     bool cancelRequest() const { return m_cancelRequest.load(); }
@@ -69,7 +71,9 @@ public:
     QPointer<QLabel> thisTestInfo;
     QPointer<QWidget> benchmarkHelpWindow;
     QPointer<QWidget> myWindow;
-    QPointer<AppController> app;
+    // Where the figures and the memory room come from; not owned.
+    QPointer<Kalvoren::MemorySampler> sampler;
+    Kalvoren::Platform *platform = nullptr;
 
 signals:
     // After the end steps of every test, refused and failed ones included.

@@ -146,21 +146,19 @@ int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
         return status < 0 ? ExitOk : status;
 
     std::unique_ptr<Platform> platform = context.makePlatform();
-    QString error;
     const std::optional<quint32> limit = benchmarkLimitMb(platform->memoryRoom());
 
     BenchmarkInputs inputs;
     if (options.suggest) {
-        const std::optional<MemoryFigures> figures = figuresFromVmStat(
-                platform->vmStatText(&error),
-                patternForFrameworkVersion(platform->frameworkVersion()));
-        if (!figures) {
-            printError(context, QStringLiteral("cannot read the memory figures: %1")
-                                        .arg(error.isEmpty() ? QStringLiteral("unexpected text")
-                                                             : error));
+        PlatformError error;
+        const std::optional<MemorySample> sample = platform->readMemory(&error);
+        if (!sample) {
+            printError(context,
+                       QStringLiteral("cannot read the memory figures: %1").arg(error.message));
             return ExitFailure;
         }
-        inputs.totalMb = suggestedTotalMb(figures->Free, figures->Inactive, limit);
+        const MemoryFigures figures = figuresFromSample(*sample);
+        inputs.totalMb = suggestedTotalMb(figures.Free, figures.Inactive, limit);
         printLine(context.streams.out, QStringLiteral("Suggested total: %1 MB").arg(inputs.totalMb));
         if (options.count.isEmpty())
             return ExitOk;

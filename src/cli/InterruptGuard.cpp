@@ -4,18 +4,23 @@ namespace Kalvoren {
 namespace {
 
 std::atomic<bool> interruptedFlag { false };
+std::atomic<std::atomic<bool> *> alsoSetFlag { nullptr };
 static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<std::atomic<bool> *>::is_always_lock_free);
 
 void onInterrupt(int)
 {
     interruptedFlag.store(true);
+    if (std::atomic<bool> *flag = alsoSetFlag.load())
+        flag->store(true);
 }
 
 } // namespace
 
-InterruptGuard::InterruptGuard()
+InterruptGuard::InterruptGuard(std::atomic<bool> *alsoSet)
 {
     interruptedFlag.store(false);
+    alsoSetFlag.store(alsoSet);
     struct sigaction action = {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
@@ -26,6 +31,7 @@ InterruptGuard::InterruptGuard()
 InterruptGuard::~InterruptGuard()
 {
     sigaction(SIGINT, &m_previous, nullptr);
+    alsoSetFlag.store(nullptr);
 }
 
 const std::atomic<bool> &InterruptGuard::interrupted()

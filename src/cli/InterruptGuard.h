@@ -11,7 +11,8 @@ namespace Kalvoren {
 class InterruptGuard
 {
 public:
-    InterruptGuard();
+    // alsoSet, when given, is raised with interrupted(): a cancel flag the work reads itself.
+    explicit InterruptGuard(std::atomic<bool> *alsoSet = nullptr);
     ~InterruptGuard();
     InterruptGuard(const InterruptGuard &) = delete;
     InterruptGuard &operator=(const InterruptGuard &) = delete;

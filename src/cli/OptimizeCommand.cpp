@@ -1,9 +1,9 @@
 #include "OptimizeCommand.h"
 
 #include "Cli.h"
-#include "InstanceClient.h"
+#include "SessionServices.h"
 #include "InterruptGuard.h"
-#include "optimizer/PurgeSettings.h"
+#include "optimizer/OptimizerController.h"
 #include "platform/Platform.h"
 #include "stats/MemoryFigures.h"
 
@@ -13,7 +13,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <future>
 #include <unistd.h>
 
 namespace Kalvoren {
@@ -35,9 +34,11 @@ struct Snapshot
     std::optional<MemoryRoom> room;
 };
 
-Snapshot snapshot(Platform &platform, VmStatPattern pattern)
+Snapshot snapshot(Platform &platform)
 {
-    return { figuresFromVmStat(platform.vmStatText(), pattern), platform.memoryRoom() };
+    const std::optional<MemorySample> sample = platform.readMemory();
+    return { sample ? std::optional<MemoryFigures>(figuresFromSample(*sample)) : std::nullopt,
+             platform.memoryRoom() };
 }
 
 QString gibText(double bytes)
@@ -174,14 +175,12 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     if (const int status = parseOptions(arguments, &options, context); status != ExitOk)
         return status < 0 ? ExitOk : status;
     if (!options.here && hooks.askRunningInstance) {
-        if (const std::optional<int> status = optimizeInRunningInstance(context))
+        if (const std::optional<int> status = Session::optimizeInRunningInstance(context))
             return *status;
     }
 
     std::unique_ptr<Platform> platform = context.makePlatform();
-    const double version = platform->frameworkVersion();
-    const VmStatPattern pattern = patternForFrameworkVersion(version);
-    const Snapshot before = snapshot(*platform, pattern);
+    const Snapshot before = snapshot(*platform);
     if (!before.figures) {
         printError(context, QStringLiteral("cannot read the memory figures"));
         return ExitFailure;
@@ -190,60 +189,46 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     const bool showProgress = hooks.progress == ProgressDisplay::Always
             || (hooks.progress == ProgressDisplay::Auto && !options.json
                 && ::isatty(fileno(context.streams.err)));
-    const PurgeElevation elevation = options.pkexec ? PurgeElevation::Pkexec
-                                                    : purgeElevationSetting();
-
-    std::atomic<quint64> touched { 0 };
-    std::atomic<quint64> target { 0 };
-    std::atomic<Clock::rep> touchingSince { 0 };
-    OptimizerEnvironment environment;
-    Platform *p = platform.get();
-    if (options.purge)
-        environment.purge = [p, elevation] { return p->purge(elevation); };
-    environment.sum = [p, pattern, &before] {
-        // Read again after the purge, as the desktop program's timer would have.
-        const std::optional<MemoryFigures> now = figuresFromVmStat(p->vmStatText(), pattern);
-        const MemoryFigures &f = now ? *now : *before.figures;
-        return optimizerSum(f.Free, f.Inactive);
-    };
-    environment.frameworkVersion = version;
-    environment.room = [p] { return p->memoryRoom(); };
-    environment.allocator = hooks.allocator;
-    environment.planned = [&](const OptimizerResult &soFar) {
-        target.store(plannedTouchBytes(soFar));
-        touchingSince.store(Clock::now().time_since_epoch().count());
-    };
+    OptimizerController optimizer(*platform);
+    optimizer.setBlockAllocator(hooks.allocator);
+    OptimizerController::Options runOptions;
+    runOptions.purge = options.purge;
+    if (options.pkexec)
+        runOptions.elevation = PurgeElevation::Pkexec;
 
     const Clock::time_point started = Clock::now();
-    InterruptGuard guard;
-    std::future<OptimizerResult> run = std::async(std::launch::async, [&] {
-        return runOptimizer(environment, InterruptGuard::interrupted(), touched);
-    });
+    Clock::time_point touchingSince;
+    InterruptGuard guard(optimizer.cancelFlag());
+    optimizer.start(runOptions);
     auto speed = [&] {
-        const Clock::rep since = touchingSince.load();
-        if (since == 0)
-            return 0.0;
-        const double seconds = std::chrono::duration<double>(
-                Clock::now() - Clock::time_point(Clock::duration(since))).count();
-        return seconds > 0 ? double(touched.load()) / seconds : 0.0;
+        const double seconds =
+                std::chrono::duration<double>(Clock::now() - touchingSince).count();
+        return optimizer.plannedBytes() > 0 && seconds > 0
+                ? double(optimizer.touchedBytes()) / seconds
+                : 0.0;
     };
-    while (run.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
-        if (showProgress && target.load() > 0) {
+    while (!optimizer.waitForWorker(100)) {
+        if (optimizer.plannedBytes() == 0) {
+            touchingSince = Clock::now();
+            continue;
+        }
+        if (showProgress) {
             std::fprintf(context.streams.err, "\r%s",
-                         progressLine(touched.load(), target.load(), speed(), 30)
+                         progressLine(optimizer.touchedBytes(), optimizer.plannedBytes(),
+                                      speed(), 30)
                                  .toLocal8Bit().constData());
             std::fflush(context.streams.err);
         }
     }
-    const OptimizerResult result = run.get();
+    const OptimizerResult result = optimizer.lastResult();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     const double rate = speed();
-    if (showProgress && target.load() > 0) {
+    if (showProgress && optimizer.plannedBytes() > 0) {
         std::fprintf(context.streams.err, "\r%s\n",
-                     progressLine(touched.load(), target.load(), rate, 30)
+                     progressLine(optimizer.touchedBytes(), optimizer.plannedBytes(), rate, 30)
                              .toLocal8Bit().constData());
     }
-    const Snapshot after = snapshot(*platform, pattern);
+    const Snapshot after = snapshot(*platform);
 
     if (options.json) {
         printLine(context.streams.out, jsonResult(result, before, after, seconds));

@@ -2,7 +2,7 @@
 
 #include "Cli.h"
 #include "platform/Platform.h"
-#include "processes/TopText.h"
+#include "platform/commands/TopText.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -24,28 +24,30 @@ struct ProcessesOptions
 // moment later gives CPU percentages over that moment instead of zeros.
 constexpr double cpuSampleSeconds = 0.25;
 
-QJsonObject jsonRow(const TopLine &line)
+QString cpuText(double percent)
+{
+    return QString::number(percent, 'f', 1);
+}
+
+QJsonObject jsonRow(const ProcessRow &row)
 {
     QJsonObject o;
-    bool numeric = false;
-    const qint64 pid = line.pid.toLongLong(&numeric);
-    o.insert(QStringLiteral("pid"), numeric ? QJsonValue(double(pid)) : QJsonValue(line.pid));
-    o.insert(QStringLiteral("rsize"), line.rsize);
-    const qint64 bytes = residentSizeBytes(line.rsize);
-    o.insert(QStringLiteral("rsize_bytes"),
-             bytes >= 0 ? QJsonValue(double(bytes)) : QJsonValue(QJsonValue::Null));
-    bool cpuOk = false;
-    const double cpu = line.cpu.toDouble(&cpuOk);
-    o.insert(QStringLiteral("cpu"), cpuOk ? QJsonValue(cpu) : QJsonValue(line.cpu));
-    o.insert(QStringLiteral("command"), line.command);
+    o.insert(QStringLiteral("pid"), row.pid > 0 ? QJsonValue(double(row.pid))
+                                                : QJsonValue(QJsonValue::Null));
+    o.insert(QStringLiteral("rsize"), residentSizeText(row.residentBytes));
+    o.insert(QStringLiteral("rsize_bytes"), double(row.residentBytes));
+    o.insert(QStringLiteral("cpu"), row.cpuPercent);
+    o.insert(QStringLiteral("command"), row.command);
+    if (!row.user.isEmpty())
+        o.insert(QStringLiteral("user"), row.user);
     return o;
 }
 
-void printRows(const CliContext &context, const QList<TopLine> &lines, bool json)
+void printRows(const CliContext &context, const QList<ProcessRow> &lines, bool json)
 {
     if (json) {
         QJsonArray rows;
-        for (const TopLine &line : lines)
+        for (const ProcessRow &line : lines)
             rows.append(jsonRow(line));
         printLine(context.streams.out,
                   QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)));
@@ -56,10 +58,13 @@ void printRows(const CliContext &context, const QList<TopLine> &lines, bool json
                                            .arg(QStringLiteral("RSIZE"), 7)
                                            .arg(QStringLiteral("%CPU"), 6)
                                            .arg(QStringLiteral("COMMAND")));
-    for (const TopLine &line : lines) {
+    for (const ProcessRow &line : lines) {
         printLine(context.streams.out,
-                  QStringLiteral("%1 %2 %3 %4").arg(line.pid, 8).arg(line.rsize, 7)
-                          .arg(line.cpu, 6).arg(line.command));
+                  QStringLiteral("%1 %2 %3 %4")
+                          .arg(line.pid > 0 ? QString::number(line.pid) : QStringLiteral("-"), 8)
+                          .arg(residentSizeText(line.residentBytes), 7)
+                          .arg(cpuText(line.cpuPercent), 6)
+                          .arg(line.command));
     }
 }
 
@@ -131,26 +136,30 @@ int runProcessesCommand(const QStringList &arguments, const CliContext &context)
         return ExitOk;
     }
 
-    QByteArray text;
-    QString error;
+    QList<ProcessRow> lines;
     if (!options.from.isEmpty()) {
+        QByteArray text;
+        QString error;
         if (!readInput(options.from, context, 64 * 1024 * 1024, &text, &error)) {
             printError(context, error);
             return ExitFailure;
         }
+        lines = processRowsFromTopText(text);
     } else {
         std::unique_ptr<Platform> platform = context.makePlatform();
-        text = platform->topText(&error);
-        if (!text.isEmpty()) {
+        PlatformError error;
+        std::optional<QList<ProcessRow>> rows = platform->readProcesses(&error);
+        if (rows) {
             context.sleep(cpuSampleSeconds);
-            text = platform->topText(&error);
+            rows = platform->readProcesses(&error);
         }
-        if (text.isEmpty()) {
-            printError(context, QStringLiteral("cannot read the process list: %1").arg(error));
+        if (!rows) {
+            printError(context,
+                       QStringLiteral("cannot read the process list: %1").arg(error.message));
             return ExitFailure;
         }
+        lines = std::move(*rows);
     }
-    const QList<TopLine> lines = parseTopText(text);
     if (lines.isEmpty() && !options.from.isEmpty()) {
         const QString source = options.from == QLatin1String("-")
                 ? QStringLiteral("standard input") : options.from;

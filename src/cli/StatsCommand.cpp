@@ -3,6 +3,7 @@
 #include "Cli.h"
 #include "platform/Platform.h"
 #include "stats/MemoryFigures.h"
+#include "stats/MemorySampler.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -16,6 +17,7 @@ namespace {
 struct StatsOptions
 {
     bool json = false;
+    bool vmStat = false; // the sample in vm_stat's layout
     double interval = 0; // 0: once
     qint64 count = -1;   // -1: once without --interval, for ever with it
     QString from;        // empty: the live system
@@ -39,10 +41,17 @@ QString jsonLine(const MemoryFigures &f, const MemoryTexts &t)
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
-void printFigures(const CliContext &context, const MemoryFigures &f, bool json)
+void printSample(const CliContext &context, const MemorySample &sample,
+                 const StatsOptions &options)
 {
+    if (options.vmStat) {
+        std::fputs(renderVmStat(sample).constData(), context.streams.out);
+        std::fflush(context.streams.out);
+        return;
+    }
+    const MemoryFigures f = figuresFromSample(sample);
     const MemoryTexts t = textsFor(f);
-    if (json) {
+    if (options.json) {
         printLine(context.streams.out, jsonLine(f, t));
         return;
     }
@@ -62,6 +71,8 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
         QString error;
         if (arg == QLatin1String("--json")) {
             options->json = true;
+        } else if (arg == QLatin1String("--vm-stat")) {
+            options->vmStat = true;
         } else if (arg == QLatin1String("--interval")) {
             if (!value(&text))
                 return ExitUsage;
@@ -89,6 +100,11 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
             return unknownOption(context, QStringLiteral("stats"), arg);
         }
     }
+    if (options->json && options->vmStat) {
+        printError(context, QStringLiteral("--json and --vm-stat choose different layouts; "
+                                           "give one of them"));
+        return ExitUsage;
+    }
     if (!options->from.isEmpty() && (options->interval > 0 || options->count > 0)) {
         printError(context, QStringLiteral("--from reads one saved text; it cannot be combined "
                                            "with --interval or --count"));
@@ -104,21 +120,15 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
 QString statsUsage()
 {
     return QStringLiteral(
-            "Usage: kalvoren stats [--json] [--interval SECONDS] [--count N] [--from FILE|-]\n"
+            "Usage: kalvoren stats [--json | --vm-stat] [--interval SECONDS] [--count N]\n"
+            "                      [--from FILE|-]\n"
             "Prints free, inactive, wired and active memory and the total.\n\n"
             "  --json              one JSON object per sample\n"
+            "  --vm-stat           the sample in the layout of a BSD-style vm_stat\n"
             "  --interval SECONDS  repeat every SECONDS (for ever, or --count times)\n"
             "  --count N           take N samples (2 seconds apart unless --interval)\n"
             "  --from FILE         read vm_stat output saved in FILE ('-': standard input),\n"
             "                      e.g. ssh host vm_stat | kalvoren stats --from -\n");
-}
-
-QString normalizeVmStatText(QString text)
-{
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    text.replace(QChar(0x00A0), QLatin1Char(' '));
-    return text;
 }
 
 int runStatsCommand(const QStringList &arguments, const CliContext &context)
@@ -136,9 +146,8 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
             return ExitFailure;
         }
         const QString text = normalizeVmStatText(QString::fromUtf8(bytes));
-        const std::optional<MemoryFigures> figures =
-                figuresFromVmStat(text, patternForText(text));
-        if (!figures) {
+        const std::optional<MemorySample> sample = sampleFromVmStat(text, patternForText(text));
+        if (!sample) {
             const QString source = options.from == QLatin1String("-")
                     ? QStringLiteral("standard input") : options.from;
             printError(context, QStringLiteral("no memory figures in %1: expected vm_stat output "
@@ -146,28 +155,26 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
                                        .arg(source));
             return ExitFailure;
         }
-        printFigures(context, *figures, options.json);
+        printSample(context, *sample, options);
         return ExitOk;
     }
 
     std::unique_ptr<Platform> platform = context.makePlatform();
-    const VmStatPattern pattern = patternForFrameworkVersion(platform->frameworkVersion());
+    MemorySampler sampler(*platform);
+    QObject::connect(&sampler, &MemorySampler::sampled,
+                     [&](const MemorySample &sample) { printSample(context, sample, options); });
+    QObject::connect(&sampler, &MemorySampler::failed, [&](const PlatformError &error) {
+        printError(context,
+                   QStringLiteral("cannot read the memory figures: %1").arg(error.message));
+    });
     for (qint64 n = 0;; ++n) {
         if (n > 0) {
             context.sleep(options.interval);
-            if (!options.json)
+            if (!options.json && !options.vmStat)
                 printLine(context.streams.out, QString());
         }
-        QString error;
-        const QString text = platform->vmStatText(&error);
-        const std::optional<MemoryFigures> figures = figuresFromVmStat(text, pattern);
-        if (!figures) {
-            printError(context, QStringLiteral("cannot read the memory figures: %1")
-                                        .arg(error.isEmpty() ? QStringLiteral("unexpected text")
-                                                             : error));
+        if (!sampler.sampleNow())
             return ExitFailure;
-        }
-        printFigures(context, *figures, options.json);
         if (options.interval == 0 || (options.count > 0 && n + 1 >= options.count))
             return ExitOk;
     }

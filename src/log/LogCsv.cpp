@@ -1,5 +1,7 @@
 #include "LogCsv.h"
 
+#include "MemoryLogModel.h"
+
 #include <QSaveFile>
 
 namespace Kalvoren {
@@ -34,33 +36,38 @@ QString timeText(const QDateTime &time)
 
 } // namespace
 
-QByteArray logCsv(const QList<MemLogItem> &rows)
+QByteArray logCsv(const MemoryLogModel &model)
 {
-    QByteArray out("time,free,inactive,wired,active\r\n");
-    out.reserve(out.size() + rows.size() * 80);
-    for (const MemLogItem &row : rows) {
-        appendField(&out, timeText(row.sampledAt()));
-        out.append(',');
-        appendField(&out, row.free());
-        out.append(',');
-        appendField(&out, row.inactive());
-        out.append(',');
-        appendField(&out, row.wired());
-        out.append(',');
-        appendField(&out, row.active());
+    // Scripts read these names: they stay as they are in every language.
+    const bool deltas = model.showDeltas();
+    QByteArray out(deltas ? "time,free_change,inactive_change,wired_change,active_change\r\n"
+                          : "time,free_mb,inactive_mb,wired_mb,active_mb\r\n");
+    const int rows = model.rowCount();
+    out.reserve(out.size() + rows * 64);
+    for (int row = 0; row < rows; ++row) {
+        appendField(&out, timeText(model.index(row, 0)
+                                           .data(MemoryLogModel::SampledAtRole)
+                                           .toDateTime()));
+        for (int column = 0; column < MemoryLogModel::ColumnCount; ++column) {
+            out.append(',');
+            QString cell = model.cellText(deltas, row, column);
+            if (!deltas && cell.endsWith(QLatin1String(" MB")))
+                cell.chop(3); // the unit is in the header
+            appendField(&out, cell);
+        }
         out.append("\r\n");
     }
     return out;
 }
 
-bool saveLogCsv(const QList<MemLogItem> &rows, const QString &path, QString *error)
+bool saveLogCsv(const MemoryLogModel &model, const QString &path, QString *error)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
         return false;
     }
-    const QByteArray text = logCsv(rows);
+    const QByteArray text = logCsv(model);
     if (file.write(text) != text.size()) {
         *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
         file.cancelWriting();

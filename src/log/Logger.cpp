@@ -33,28 +33,29 @@ int Logger::rowLimit() const
     return 0;
 }
 
-void Logger::addItem(const QString &free, const QString &inactive, const QString &wired,
-                     const QString &active)
+void Logger::addItem(const MemoryFigures &figures)
 {
-    m_model->addItem(free, inactive, wired, active, rowLimit());
+    m_model->addItem(figures, rowLimit());
+    if (chartView)
+        chartView->update();
 }
 
-void Logger::goButton(QObject *)
+void Logger::goButton()
 {
     m_model->go();
 }
 
-void Logger::stopButton(QObject *)
+void Logger::stopButton()
 {
     m_model->stop();
 }
 
-void Logger::clearButton(QObject *)
+void Logger::clearButton()
 {
     m_model->clear();
 }
 
-void Logger::displayDeltasButton(QObject *)
+void Logger::displayDeltasButton()
 {
     m_model->setShowDeltas(displayDeltasCheckbox && displayDeltasCheckbox->isChecked());
 }
@@ -74,13 +75,13 @@ QTableView *Logger::myTable() const
 bool Logger::exportRowsTo(const QString &path)
 {
     QString error;
-    if (saveLogCsv(m_model->shownItems(), path, &error))
+    if (saveLogCsv(*m_model, path, &error))
         return true;
     QMessageBox::warning(m_myTable ? m_myTable->window() : nullptr, tr("Export Log"), error);
     return false;
 }
 
-void Logger::exportRows(QObject *)
+void Logger::exportRows()
 {
     QWidget *window = m_myTable ? m_myTable->window() : nullptr;
     const QString suggested = QDir::home().filePath(

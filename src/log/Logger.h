@@ -23,18 +23,17 @@ public:
 
     Kalvoren::MemoryLogModel *model() const { return m_model; }
 
-    // One sample's four "%.2f MB" texts, in the order free, inactive, wired, active.
-    void addItem(const QString &free, const QString &inactive, const QString &wired,
-                 const QString &active);
+    // Logs one sample's figures, with the row limit as its field reads now.
+    void addItem(const Kalvoren::MemoryFigures &figures);
 
-    // Window actions (the sender is ignored).
-    void goButton(QObject *sender = nullptr);
-    void stopButton(QObject *sender = nullptr);
-    void clearButton(QObject *sender = nullptr);
+    // Window actions.
+    void goButton();
+    void stopButton();
+    void clearButton();
     // The deltas check box's action: the table follows the box from now on.
-    void displayDeltasButton(QObject *sender = nullptr);
+    void displayDeltasButton();
     // Asks for a file and saves the shown rows there as CSV; a failure is shown in a message box.
-    void exportRows(QObject *sender = nullptr);
+    void exportRows();
 
     // Saves the shown rows (delta or sample rows, as the table shows them) as CSV to path;
     // on failure says why in a message box over the log window and answers false.
@@ -42,7 +41,6 @@ public:
 
     bool stopped() const { return m_model->stopped(); }
     bool showDeltas() const { return m_model->showDeltas(); }
-    const QList<MemLogItem> &items() const { return m_model->items(); }
     // The row limit N as the field reads now: a spin box's value, or the leading whole number
     // of a line edit's text (0 when empty or not a number).
     int rowLimit() const;

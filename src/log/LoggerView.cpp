@@ -2,8 +2,6 @@
 
 #include "Logger.h"
 
-#include <QPainterPath>
-
 LoggerView::LoggerView(QWidget *parent)
     : QWidget(parent)
 {
@@ -17,16 +15,6 @@ Logger *LoggerView::ds() const
 void LoggerView::setDs(Logger *dataSource)
 {
     m_ds = dataSource;
-}
-
-void LoggerView::moveTo(QPainterPath &path, int x, int y)
-{
-    path.moveTo(QPointF(qreal(x), qreal(y)));
-}
-
-void LoggerView::lineTo(QPainterPath &path, int x, int y)
-{
-    path.lineTo(QPointF(qreal(x), qreal(y)));
 }
 
 void LoggerView::paintEvent(QPaintEvent *)

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 class Logger;
-class QPainterPath;
 
 // The log window's chart area. It keeps its data source but draws nothing of its own: the
 // window's background shows through, and the log is read from the table.
@@ -17,10 +16,6 @@ public:
 
     Logger *ds() const;
     void setDs(Logger *dataSource);
-
-    // Path helpers for a chart, in whole-pixel coordinates.
-    static void moveTo(QPainterPath &path, int x, int y);
-    static void lineTo(QPainterPath &path, int x, int y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,7 +1,5 @@
 #include "MemoryLogModel.h"
 
-#include "stats/TextValue.h"
-
 namespace Kalvoren {
 namespace {
 
@@ -15,16 +13,11 @@ constexpr const char *titles[MemoryLogModel::ColumnCount] = {
     QT_TRANSLATE_NOOP("Kalvoren::MemoryLogModel", "Active"),
 };
 
-// Sizing hint only: a day of samples at the 2-second interval is about 43,000 rows.
-constexpr qsizetype initialCapacity = 10000;
-
 } // namespace
 
 MemoryLogModel::MemoryLogModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
-    m_items.reserve(initialCapacity);
-    m_itemdeltas.reserve(initialCapacity);
 }
 
 QString MemoryLogModel::columnIdentifier(int column)
@@ -45,7 +38,7 @@ int MemoryLogModel::columnForIdentifier(QStringView identifier)
 
 float MemoryLogModel::delta(float value, float last)
 {
-    // Exactly -1 marks "no previous sample"; no figure read from a "%.2f MB" text is negative.
+    // Exactly -1 marks "no previous sample"; no figure the log shows is negative.
     if (last == -1.0f)
         return 1.0f;
     return value / last - 1.0f;
@@ -53,11 +46,16 @@ float MemoryLogModel::delta(float value, float last)
 
 QString MemoryLogModel::deltaText(float delta)
 {
-    return QString::asprintf("%f", double(delta));
+    return fixedText(double(delta), 6);
 }
 
-void MemoryLogModel::addItem(const QString &free, const QString &inactive, const QString &wired,
-                             const QString &active, int rowLimit, const QDateTime &sampledAt)
+quint64 MemoryLogModel::editKey(bool deltas, int row, int column) const
+{
+    return ((m_firstSerial + quint64(row)) << 3) | (quint64(deltas) << 2) | quint64(column);
+}
+
+void MemoryLogModel::addItem(const MemoryFigures &figures, int rowLimit,
+                             const QDateTime &sampledAt)
 {
     if (m_stopped)
         return;
@@ -69,30 +67,29 @@ void MemoryLogModel::addItem(const QString &free, const QString &inactive, const
         beginRemoveRows(QModelIndex(), 0, int(drop - 1));
         m_items.remove(0, drop);
         m_itemdeltas.remove(0, drop);
+        if (!m_edits.isEmpty()) {
+            const quint64 firstKept = (m_firstSerial + quint64(drop)) << 3;
+            m_edits.removeIf([firstKept](const auto &edit) { return edit.key() < firstKept; });
+        }
+        m_firstSerial += quint64(drop);
         endRemoveRows();
     }
 
-    MemLogItem sample;
-    sample.setFree(free);
-    sample.setInactive(inactive);
-    sample.setWired(wired);
-    sample.setActive(active);
-    sample.setSampledAt(sampledAt);
-
-    const LastValues now { floatValue(free), floatValue(inactive), floatValue(wired),
-                           floatValue(active) };
-    MemLogItem change;
-    change.setFree(deltaText(delta(now.free, m_last.free)));
-    change.setInactive(deltaText(delta(now.inactive, m_last.inactive)));
-    change.setWired(deltaText(delta(now.wired, m_last.wired)));
-    change.setActive(deltaText(delta(now.active, m_last.active)));
-    change.setSampledAt(sampledAt);
+    const qint64 time = sampledAt.isValid() ? sampledAt.toMSecsSinceEpoch() : 0;
+    const MemLogItem sample { figures.Free, figures.Inactive, figures.Wired, figures.Active,
+                              time };
+    // The changes compare the figures as the sample rows show them (in MB, two decimals).
+    const LastValues now { shownMegabytes(figures.Free), shownMegabytes(figures.Inactive),
+                           shownMegabytes(figures.Wired), shownMegabytes(figures.Active) };
+    const MemLogItem change { delta(now.free, m_last.free), delta(now.inactive, m_last.inactive),
+                              delta(now.wired, m_last.wired), delta(now.active, m_last.active),
+                              time };
     m_last = now;
 
     const int row = int(m_items.size());
     beginInsertRows(QModelIndex(), row, row);
-    m_items.append(std::move(sample));
-    m_itemdeltas.append(std::move(change));
+    m_items.append(sample);
+    m_itemdeltas.append(change);
     endInsertRows();
 }
 
@@ -111,8 +108,10 @@ void MemoryLogModel::clear()
     if (m_items.isEmpty())
         return;
     beginRemoveRows(QModelIndex(), 0, int(m_items.size() - 1));
+    m_firstSerial += quint64(m_items.size());
     m_items.clear();
     m_itemdeltas.clear();
+    m_edits.clear();
     endRemoveRows();
 }
 
@@ -124,6 +123,20 @@ void MemoryLogModel::setShowDeltas(bool showDeltas)
     // Same rows, other texts: one change covering every cell.
     if (!m_items.isEmpty())
         emit dataChanged(index(0, 0), index(int(m_items.size() - 1), ColumnCount - 1));
+}
+
+QString MemoryLogModel::cellText(bool deltas, int row, int column) const
+{
+    if (row < 0 || row >= m_items.size() || column < 0 || column >= ColumnCount)
+        return QString();
+    if (!m_edits.isEmpty()) {
+        const auto edit = m_edits.constFind(editKey(deltas, row, column));
+        if (edit != m_edits.constEnd())
+            return *edit;
+    }
+    if (deltas)
+        return deltaText(m_itemdeltas.at(row).value(column));
+    return megabytesText(m_items.at(row).value(column));
 }
 
 int MemoryLogModel::rowCount(const QModelIndex &parent) const
@@ -140,15 +153,16 @@ QVariant MemoryLogModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    const MemLogItem &row = shownItems().at(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return row.value(QStringView(identifiers[index.column()]));
+        return cellText(m_showDeltas, index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-    case SampledAtRole:
-        return row.sampledAt();
+    case SampledAtRole: {
+        const qint64 time = m_items.at(index.row()).sampledAtMs;
+        return time ? QDateTime::fromMSecsSinceEpoch(time) : QDateTime();
+    }
     default:
         return QVariant();
     }
@@ -159,7 +173,7 @@ bool MemoryLogModel::setData(const QModelIndex &index, const QVariant &value, in
     if (role != Qt::EditRole
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
-    shownList()[index.row()].setValue(QStringView(identifiers[index.column()]), value.toString());
+    m_edits.insert(editKey(m_showDeltas, index.row(), index.column()), value.toString());
     emit dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });
     return true;
 }

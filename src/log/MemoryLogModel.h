@@ -1,9 +1,11 @@
 #pragma once
 
 #include "MemLogItem.h"
+#include "stats/MemoryFigures.h"
 
 #include <QAbstractTableModel>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 
 namespace Kalvoren {
@@ -11,6 +13,9 @@ namespace Kalvoren {
 // The memory log's rows and the table model that shows them: one sample row per logged sample
 // and, beside it, a delta row with each figure's relative change since the previous logged
 // sample. Both lists always hold the same number of rows; the table shows one of them.
+//
+// Rows hold numbers; data() formats them: a sample cell as "%.2f MB", a delta cell as "%f".
+// A cell the user edited shows the edited text instead, and nothing is recomputed from it.
 //
 // The model tells its views exactly what changed (rows inserted at the end, rows removed from
 // the front), so a view keeps its scroll position and selection between samples.
@@ -25,7 +30,8 @@ public:
     // Cell data: when the row's sample was taken (a QDateTime).
     static constexpr int SampledAtRole = Qt::UserRole + 2;
 
-    // The figures of the previous logged sample, read from its texts; -1 before the first.
+    // The figures of the previous logged sample as the log shows them, in MB; -1 before the
+    // first.
     struct LastValues
     {
         float free = -1.0f;
@@ -40,11 +46,10 @@ public:
     // -1 for an unknown identifier.
     static int columnForIdentifier(QStringView identifier);
 
-    // Logs one sample (texts in "%.2f MB" form) unless logging is stopped. First drops the
-    // oldest rows until at most rowLimit remain, then appends, so the log holds up to
-    // rowLimit + 1 rows; a limit of 0 or less keeps only the newest row.
-    void addItem(const QString &free, const QString &inactive, const QString &wired,
-                 const QString &active, int rowLimit,
+    // Logs one sample unless logging is stopped. First drops the oldest rows until at most
+    // rowLimit remain, then appends, so the log holds up to rowLimit + 1 rows; a limit of 0 or
+    // less keeps only the newest row.
+    void addItem(const MemoryFigures &figures, int rowLimit,
                  const QDateTime &sampledAt = QDateTime::currentDateTime());
 
     // Resumes and pauses logging. While stopped nothing is stored and the comparison values
@@ -63,29 +68,36 @@ public:
 
     const QList<MemLogItem> &items() const { return m_items; }
     const QList<MemLogItem> &itemdeltas() const { return m_itemdeltas; }
-    const QList<MemLogItem> &shownItems() const { return m_showDeltas ? m_itemdeltas : m_items; }
     LastValues lastValues() const { return m_last; }
 
-    // The relative change of value against last ("%f" of value / last - 1), "1.000000" when
-    // there is no previous value (last is -1). A previous value of 0 gives infinity or
-    // not-a-number, which is stored as its text like any other.
+    // The text a cell of the sample rows (deltas false) or of the delta rows shows: the
+    // user's edit if there is one, else the number formatted.
+    QString cellText(bool deltas, int row, int column) const;
+
+    // The relative change of value against last (value / last - 1), 1 when there is no
+    // previous value (last is -1). A previous value of 0 gives infinity or not-a-number,
+    // which is shown as its text like any other.
     static float delta(float value, float last);
     static QString deltaText(float delta);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    // Edits change only the stored text of the shown row; nothing is recomputed.
+    // Edits change only the shown text of the shown row; nothing is recomputed.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
 private:
-    QList<MemLogItem> &shownList() { return m_showDeltas ? m_itemdeltas : m_items; }
+    // Rows keep their serial number for life, so an edit stays with its row as older rows
+    // drop out in front of it.
+    quint64 editKey(bool deltas, int row, int column) const;
 
     QList<MemLogItem> m_items;
     QList<MemLogItem> m_itemdeltas;
+    QHash<quint64, QString> m_edits;
+    quint64 m_firstSerial = 0; // the serial number of row 0
     LastValues m_last;
     bool m_stopped = false;
     bool m_showDeltas = true;

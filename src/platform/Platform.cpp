@@ -39,11 +39,11 @@ bool platformKindFromName(const QString &name, PlatformKind *kind)
 
 // -- process monitor --
 
-QByteArray Platform::topText(QString *error)
+std::optional<QList<ProcessRow>> Platform::readProcesses(PlatformError *error)
 {
-    if (error)
-        *error = QStringLiteral("the %1 platform has no process list").arg(name());
-    return {};
+    return readingFailed<QList<ProcessRow>>(
+            error, PlatformError::Kind::Unsupported,
+            QStringLiteral("the %1 platform has no process list").arg(name()));
 }
 
 ProcessActionResult Platform::quitProcess(const QString &)

@@ -1,15 +1,31 @@
 #pragma once
 
 #include "platform/MemoryRoom.h"
-#include "processes/ProcessAction.h"
+#include "platform/MemorySample.h"
+#include "platform/ProcessAction.h"
+#include "platform/ProcessRow.h"
 
-#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <memory>
 #include <optional>
 
 namespace Kalvoren {
+
+// Why a reading failed. The message is complete on its own, for a log line or the command line.
+struct PlatformError
+{
+    enum class Kind {
+        None,
+        Unreadable,     // a file or command could not be read or run
+        MissingField,   // it was read but lacks a figure that is needed
+        UnexpectedText, // a command printed something that does not match its layout
+        Unsupported,    // this platform has no such reading
+    };
+    Kind kind = Kind::None;
+    QString message;
+};
 
 // What Kalvoren needs from the operating system.
 //
@@ -29,10 +45,8 @@ public:
     // thresholds). Modern systems report at least 1038.
     virtual double frameworkVersion() const = 0;
 
-    // The system's memory statistics as vm_stat prints them: a header with the page size
-    // ("... (page size of 4096 bytes)") and labelled page counts ending in a full stop.
-    // On failure returns an empty string and, when error is given, says why in it.
-    virtual QString vmStatText(QString *error = nullptr) = 0;
+    // The system's memory now. Empty on failure, with the reason in error when given.
+    virtual std::optional<MemorySample> readMemory(PlatformError *error = nullptr) = 0;
 
     // -- optimizer ----------------------------------------------------------------------
 
@@ -47,12 +61,10 @@ public:
 
     // -- process monitor ----------------------------------------------------------------
 
-    // The processes as `top -l 1 -o rsize -stats pid,rsize,cpu,command` prints them: twelve
-    // lines (summary, a blank line, the column titles), then "pid rsize cpu command" per
-    // process, largest resident size first. CPU percentages cover the time since the previous
-    // call. On failure returns an empty text and, when error is given, says why in it.
-    // The defaults of these three say that the platform has no process list (Unavailable).
-    virtual QByteArray topText(QString *error = nullptr);
+    // Every process, largest resident size first. CPU percentages cover the time since the
+    // previous call (0 on the first). Empty on failure, with the reason in error when given;
+    // by default the platform has no process list (Unsupported).
+    virtual std::optional<QList<ProcessRow>> readProcesses(PlatformError *error = nullptr);
 
     // Politely asks the process whose pid text a table row shows to quit (its windows are
     // asked to close; it may save its work or refuse).
@@ -67,7 +79,17 @@ enum class PlatformKind { Linux, Commands };
 // The platform for this system: Linux unless kind says otherwise.
 std::unique_ptr<Platform> createPlatform(PlatformKind kind = PlatformKind::Linux);
 
-// Reads "linux" or "commands"; empty when the name is unknown.
+// Reads "linux" or "commands"; false when the name is unknown.
 bool platformKindFromName(const QString &name, PlatformKind *kind);
+
+// Sets error (when given) and returns an empty result, for the readers' failure paths.
+template<typename T>
+std::optional<T> readingFailed(PlatformError *error, PlatformError::Kind kind,
+                               const QString &message)
+{
+    if (error)
+        *error = { kind, message };
+    return std::nullopt;
+}
 
 } // namespace Kalvoren

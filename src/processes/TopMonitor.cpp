@@ -3,38 +3,12 @@
 #include "TopObject.h"
 #include "platform/Platform.h"
 
+#include "platform/commands/TopText.h"
+
 #include <QCoreApplication>
-#include <QSet>
 #include <QTimer>
 
-#include <cstdlib>
-
 using namespace Kalvoren;
-
-namespace {
-
-// Monitors whose worker is running. The desktop program may end through exit() (closing the
-// main window), which runs no destructor of ours; an exit handler stops these workers first
-// so that none is cut off in the middle of a refresh.
-QMutex liveMutex;
-QSet<TopMonitor *> &liveMonitors()
-{
-    static QSet<TopMonitor *> monitors;
-    return monitors;
-}
-
-void stopLiveMonitors()
-{
-    QList<TopMonitor *> monitors;
-    {
-        QMutexLocker locker(&liveMutex);
-        monitors = liveMonitors().values();
-    }
-    for (TopMonitor *monitor : monitors)
-        monitor->stop();
-}
-
-} // namespace
 
 TopMonitor::TopMonitor(Platform *platform, QObject *parent)
     : QAbstractTableModel(parent)
@@ -57,19 +31,6 @@ void TopMonitor::start()
     m_stopping = false;
     m_worker.reset(QThread::create([this] { threadRun(); }));
     m_worker->setObjectName(QStringLiteral("TopMonitor"));
-    {
-        QMutexLocker locker(&liveMutex);
-        static bool handlerInstalled = false;
-        if (!handlerInstalled) {
-            // Build the set before registering the handler: exit runs handlers and static
-            // destructors in reverse order, so the set is then destroyed after the handler
-            // has read it, not before.
-            liveMonitors();
-            std::atexit(stopLiveMonitors);
-            handlerInstalled = true;
-        }
-        liveMonitors().insert(this);
-    }
     if (QCoreApplication::instance())
         connect(qApp, &QCoreApplication::aboutToQuit, this, &TopMonitor::stop,
                 Qt::UniqueConnection);
@@ -83,10 +44,6 @@ void TopMonitor::start()
 
 void TopMonitor::stop()
 {
-    {
-        QMutexLocker locker(&liveMutex);
-        liveMonitors().remove(this);
-    }
     if (m_tickTimer && QThread::currentThread() == thread())
         m_tickTimer->stop();
     if (!m_worker)
@@ -120,23 +77,20 @@ void TopMonitor::threadRun()
 
 void TopMonitor::updateTop()
 {
-    QString error;
-    const QByteArray text = m_platform->topText(&error);
-    QList<TopLine> lines = parseTopText(text);
+    PlatformError error;
+    std::optional<QList<ProcessRow>> rows = m_platform->readProcesses(&error);
     QMutexLocker locker(&m_mutex);
-    // A refresh that brought nothing leaves the last good lines for the next poll.
-    if (!lines.isEmpty())
-        m_snapshot = std::move(lines);
-    m_refreshError = text.isEmpty() ? (error.isEmpty() ? QStringLiteral("no process list")
-                                                       : error)
-                                    : QString();
+    // A refresh that brought nothing leaves the last good rows for the next poll.
+    if (rows && !rows->isEmpty())
+        m_snapshot = std::move(*rows);
+    m_refreshError = rows ? QString() : error.message;
 }
 
 bool TopMonitor::poll()
 {
     if (!m_updateReady.exchange(false))
         return false;
-    QList<TopLine> lines;
+    QList<ProcessRow> lines;
     QString error;
     {
         QMutexLocker locker(&m_mutex);
@@ -150,7 +104,7 @@ bool TopMonitor::poll()
     return true;
 }
 
-void TopMonitor::applyLines(const QList<TopLine> &lines)
+void TopMonitor::applyLines(const QList<ProcessRow> &lines)
 {
     const int count = int(lines.size());
     if (count == 0)
@@ -163,23 +117,14 @@ void TopMonitor::applyLines(const QList<TopLine> &lines)
     }
     const int kept = std::min(count, old);
     for (int i = 0; i < kept; ++i) {
-        TopObject *row = m_topItems[size_t(i)].get();
-        const TopLine &line = lines.at(i);
-        row->setPid(line.pid);
-        row->setCommand(line.command);
-        row->setRsize(line.rsize);
-        row->setCpu(line.cpu);
+        m_topItems[size_t(i)]->setRow(lines.at(i));
     }
     if (count > old) {
         beginInsertRows(QModelIndex(), old, count - 1);
         m_topItems.reserve(size_t(count));
         for (int i = old; i < count; ++i) {
             auto row = std::make_unique<TopObject>();
-            const TopLine &line = lines.at(i);
-            row->setPid(line.pid);
-            row->setCommand(line.command);
-            row->setRsize(line.rsize);
-            row->setCpu(line.cpu);
+            row->setRow(lines.at(i));
             m_topItems.push_back(std::move(row));
         }
         endInsertRows();
@@ -285,7 +230,7 @@ QVariant TopMonitor::cellValue(const QString &identifier, int row) const
     // An identifier that is not a number reads as 0, like the resident size column.
     switch (identifier.toInt()) {
     case 0:
-        return item->rsize();
+        return residentSizeText(item->row().residentBytes);
     case 1:
         return item->command();
     default:
@@ -313,7 +258,8 @@ QVariant TopMonitor::data(const QModelIndex &index, int role) const
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::ToolTipRole) {
         const TopObject *item = m_topItems[size_t(index.row())].get();
-        return QStringLiteral("pid %1, CPU %2%").arg(item->pid(), item->cpu());
+        return QStringLiteral("pid %1, CPU %2%")
+                .arg(item->pid(), QString::number(item->row().cpuPercent, 'f', 1));
     }
     return {};
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "processes/ProcessAction.h"
-#include "processes/TopText.h"
+#include "platform/ProcessAction.h"
+#include "platform/ProcessRow.h"
 
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
@@ -24,8 +24,8 @@ class Platform;
 
 // The process table's data source and its worker.
 //
-// The worker asks the platform for top's text every two seconds, parses it and leaves the
-// lines in a snapshot under a mutex; the main thread's poll takes the snapshot at most once per
+// The worker reads the processes from the platform every two seconds and leaves the rows in a
+// snapshot under a mutex; the main thread's poll takes the snapshot at most once per
 // tick and brings the rows up to date, reusing row objects by position. Only the main thread
 // touches the rows, so the table can read them at any redraw.
 //
@@ -55,7 +55,7 @@ public:
 
     // Brings the rows up to date with lines (the main thread's part of a refresh). No lines
     // keeps the rows as they are.
-    void applyLines(const QList<Kalvoren::TopLine> &lines);
+    void applyLines(const QList<Kalvoren::ProcessRow> &lines);
 
     const std::vector<std::unique_ptr<TopObject>> &topItems() const { return m_topItems; }
     QItemSelectionModel *selectionModel() const { return m_selection; }
@@ -105,7 +105,7 @@ private:
     // The hand-off: the worker's newest lines, guarded by m_mutex.
     QMutex m_mutex;
     QWaitCondition m_wake;
-    QList<Kalvoren::TopLine> m_snapshot;
+    QList<Kalvoren::ProcessRow> m_snapshot;
     QString m_refreshError;
     std::atomic<bool> m_updateReady { false };
     std::atomic<bool> m_stopping { false };

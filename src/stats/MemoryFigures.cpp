@@ -1,51 +1,44 @@
 #include "MemoryFigures.h"
 
-#include "Kesh.h"
-
+#include <charconv>
 #include <cmath>
 #include <limits>
 
 namespace Kalvoren {
+namespace {
 
-VmStatPattern patternForFrameworkVersion(double version)
+float pagesOf(quint64 bytes, quint64 pageSize)
 {
-    return std::floor(version) >= frameworkVersion1038 ? VmStatPattern::EightGroups
-                                                       : VmStatPattern::SevenGroups;
+    return pageSize == 0 ? 0.0f : float(bytes / pageSize);
 }
 
-VmStatPattern patternForText(QStringView text)
+// to_chars writes fixed notation exactly as printf("%.*f") does in the C locale, and rounds
+// the same way: to nearest, an exact tie to even. Infinity and NaN come out as "inf"/"nan".
+qsizetype writeFixed(char *buffer, qsizetype size, double value, int decimals)
 {
-    return text.contains(QLatin1String("Pages speculative:")) ? VmStatPattern::EightGroups
-                                                              : VmStatPattern::SevenGroups;
+    const auto [end, error] =
+            std::to_chars(buffer, buffer + size, value, std::chars_format::fixed, decimals);
+    return error == std::errc() ? end - buffer : 0;
 }
 
-QString patternText(VmStatPattern pattern)
-{
-    return QString::fromLatin1(pattern == VmStatPattern::EightGroups ? eightGroupPattern
-                                                                     : sevenGroupPattern);
-}
+} // namespace
 
-std::optional<MemoryFigures> figuresFromValues(const QStringList &values, VmStatPattern pattern)
+MemoryFigures figuresFromSample(const MemorySample &sample)
 {
-    const bool eight = pattern == VmStatPattern::EightGroups;
-    const int wiredIndex = eight ? 5 : 4;
-    if (values.size() < wiredIndex + 3)
-        return std::nullopt;
-
     MemoryFigures f;
-    const float pageSize = values.at(0).toFloat();
-    f.Free = values.at(1).toFloat();
-    f.Active = values.at(2).toFloat();
-    f.Inactive = values.at(3).toFloat();
-    f.Wired = values.at(wiredIndex).toFloat();
-    if (eight)
-        f.Free += values.at(4).toFloat();
+    const float pageSize = float(sample.pageSize);
+    f.Free = pagesOf(sample.freeBytes, sample.pageSize);
+    f.Active = pagesOf(sample.activeBytes, sample.pageSize);
+    f.Inactive = pagesOf(sample.inactiveBytes, sample.pageSize);
+    f.Wired = pagesOf(sample.wiredBytes, sample.pageSize);
+    if (sample.speculativeBytes)
+        f.Free += pagesOf(*sample.speculativeBytes, sample.pageSize);
     f.Free *= pageSize;
     f.Active *= pageSize;
     f.Inactive *= pageSize;
     f.Wired *= pageSize;
-    f.Ins = values.at(wiredIndex + 1).toFloat();
-    f.Outs = values.at(wiredIndex + 2).toFloat();
+    f.Ins = float(sample.pageIns);
+    f.Outs = float(sample.pageOuts);
     f.TotalUnused = totalUnusedFrom(f.Free + f.Inactive);
     float sum = f.Free + f.Active;
     sum += f.Inactive;
@@ -56,7 +49,10 @@ std::optional<MemoryFigures> figuresFromValues(const QStringList &values, VmStat
 
 std::optional<MemoryFigures> figuresFromVmStat(const QString &text, VmStatPattern pattern)
 {
-    return figuresFromValues(Kesh::quickMatches(text, patternText(pattern)), pattern);
+    const std::optional<MemorySample> sample = sampleFromVmStat(text, pattern);
+    if (!sample)
+        return std::nullopt;
+    return figuresFromSample(*sample);
 }
 
 qint32 totalUnusedFrom(float unusedBytes)
@@ -71,15 +67,34 @@ qint32 totalUnusedFrom(float unusedBytes)
     return static_cast<qint32>(unusedBytes);
 }
 
+QString fixedText(double value, int decimals)
+{
+    // The largest float needs 39 digits before the point; a double up to 309.
+    char buffer[400];
+    return QString::fromLatin1(buffer, writeFixed(buffer, sizeof buffer, value, decimals));
+}
+
 QString megabytesText(float bytes)
 {
-    // QString::asprintf ignores the locale, so the separator is always a point.
-    return QString::asprintf("%.2f MB", double(bytes * 0x1p-20f));
+    return fixedText(double(bytes * 0x1p-20f), 2) + QLatin1String(" MB");
 }
 
 QString gigabytesText(float gibibytes)
 {
-    return QString::asprintf("%.2f GB", double(gibibytes));
+    return fixedText(double(gibibytes), 2) + QLatin1String(" GB");
+}
+
+float shownMegabytes(float bytes)
+{
+    const float megabytes = bytes * 0x1p-20f;
+    // "inf MB" and "nan MB" hold no leading number: they read as 0, as a typed-in text would.
+    if (!std::isfinite(megabytes))
+        return 0.0f;
+    char buffer[64];
+    const qsizetype length = writeFixed(buffer, sizeof buffer, double(megabytes), 2);
+    float value = 0;
+    std::from_chars(buffer, buffer + length, value);
+    return value;
 }
 
 MemoryTexts textsFor(const MemoryFigures &figures)

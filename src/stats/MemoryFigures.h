@@ -1,38 +1,18 @@
 #pragma once
 
+#include "platform/MemorySample.h"
+#include "platform/commands/VmStatText.h"
+
 #include <QString>
-#include <QStringList>
-#include <QStringView>
 
 #include <optional>
 
 namespace Kalvoren {
 
-// The two patterns that pick the figures out of vm_stat text, exactly as the sampler has
-// always used them. The eight-group one needs a "Pages speculative:" line.
-inline constexpr char eightGroupPattern[] =
-        "([0-9]+) bytes.*Pages free:[ ]+([0-9]+).*Pages active:[ ]+([0-9]+).*Pages inactive:[ ]+"
-        "([0-9]+).*Pages speculative:[ ]+([0-9]+).*Pages wired down:[ ]+([0-9]+).*Pageins:[ ]+"
-        "([0-9]+).*Pageouts:[ ]+([0-9]+)";
-inline constexpr char sevenGroupPattern[] =
-        "([0-9]+) bytes.*Pages free:[ ]+([0-9]+).*Pages active:[ ]+([0-9]+).*Pages inactive:[ ]+"
-        "([0-9]+).*Pages wired down:[ ]+([0-9]+).*Pageins:[ ]+([0-9]+).*Pageouts:[ ]+([0-9]+)";
-
-// Framework versions that change behaviour: from 949 the optimizer takes 20 blocks, from 1038
-// vm_stat prints a speculative line and the optimizer takes 1.3 x the unused memory.
-inline constexpr int frameworkVersion949 = 949;
-inline constexpr int frameworkVersion1038 = 1038;
-
-enum class VmStatPattern { EightGroups, SevenGroups };
-
-// The pattern the running system's vm_stat text needs: eight groups from version 1038 on.
-VmStatPattern patternForFrameworkVersion(double version);
-// For text from an unknown system: eight groups when it has a "Pages speculative:" line.
-VmStatPattern patternForText(QStringView text);
-QString patternText(VmStatPattern pattern);
-
-// One sample's figures. 32-bit floats on purpose: the display texts, the pie and the log have
-// always been computed at this precision, so the shown digits match what users compare.
+// The figures the window, the tray icon, the log and `kalvoren stats` show, computed from a
+// sample by figuresFromSample() alone. 32-bit floats on purpose: the pie, the texts and the
+// log are computed at this precision, in this order of arithmetic, so the digits shown match
+// the ones users compare with vm_stat.
 struct MemoryFigures
 {
     float Free = 0;
@@ -43,23 +23,30 @@ struct MemoryFigures
     float Outs = 0; // page-outs, a running count of pages
     qint32 TotalUnused = 0;
     float totalRam = 0; // GiB
+
+    friend bool operator==(const MemoryFigures &, const MemoryFigures &) = default;
 };
 
-// Turns the captured groups (index 0 is the page size) into figures, in the sampler's order
-// of arithmetic. Empty when there are too few groups: the text did not match.
-std::optional<MemoryFigures> figuresFromValues(const QStringList &values, VmStatPattern pattern);
+// Free, Active, Inactive and Wired are the page counts as floats, times the page size; Free
+// also counts the speculative pages where the sample has them. TotalUnused is Free + Inactive
+// and totalRam the four summed, then scaled by 2^-20 and 2^-10.
+MemoryFigures figuresFromSample(const MemorySample &sample);
 
-// Matches text with the pattern and computes the figures; empty when nothing matches.
-// Throws PatternError only if a pattern fails to compile.
+// sampleFromVmStat() and then figuresFromSample(); empty when the text does not match.
 std::optional<MemoryFigures> figuresFromVmStat(const QString &text, VmStatPattern pattern);
 
 // Free + Inactive truncated toward zero. Sums of 2 GiB and more do not fit a 32-bit integer;
 // they are clamped to its largest value instead of wrapping into a negative count.
 qint32 totalUnusedFrom(float unusedBytes);
 
-// "%.2f MB" of bytes x 2^-20 and "%.2f GB" of GiB, always with a point.
+// "%.2f MB" of bytes x 2^-20 and "%.2f GB" of GiB, with a point whatever the locale and
+// rounded as C's printf rounds (an exact tie to even: 0.125 MB shows as "0.12 MB").
 QString megabytesText(float bytes);
 QString gigabytesText(float gibibytes);
+// The number a "%.2f MB" text shows, as a float: what the log compares sample to sample.
+float shownMegabytes(float bytes);
+// "%.2f" and "%f" (two and six decimals) of value, rounded as printf rounds.
+QString fixedText(double value, int decimals);
 
 struct MemoryTexts
 {

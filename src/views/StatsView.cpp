@@ -1,7 +1,6 @@
 #include "StatsView.h"
 
 #include "PieSlice.h"
-#include "app/AppController.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -63,22 +62,10 @@ StatsView::StatsView(QWidget *parent)
     setObjectName(QStringLiteral("statsView"));
 }
 
-void StatsView::setController(AppController *controller)
+void StatsView::setFigures(const PieFigures &figures)
 {
-    m_controller = controller;
-}
-
-AppController *StatsView::controller() const
-{
-    return m_controller;
-}
-
-PieFigures StatsView::figures() const
-{
-    if (!m_controller)
-        return {};
-    return { m_controller->Free(), m_controller->Inactive(), m_controller->Active(),
-             m_controller->Wired() };
+    m_figures = figures;
+    update();
 }
 
 void StatsView::paintEvent(QPaintEvent *)
@@ -97,7 +84,7 @@ void StatsView::drawMiniPie(QPainter &painter, const QRectF &rect)
 
 void StatsView::drawPie(QPainter &painter, const QRectF &rect)
 {
-    const PieFigures f = figures();
+    const PieFigures &f = m_figures;
     const float free = usable(f.Free);
     const float inactive = usable(f.Inactive);
     const float active = usable(f.Active);

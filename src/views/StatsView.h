@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class AppController;
 class QPainter;
 
 namespace Kalvoren {
@@ -30,8 +29,7 @@ enum IconStyle : int {
 } // namespace Kalvoren
 
 // The pie chart of memory use: a disc with a soft shadow under four slices (wired, active,
-// inactive, free, clockwise from 12 o'clock). It reads the figures from its controller each
-// time it draws. The mini variant, drawn into the status icon, takes the colours of the icon
+// inactive, free, clockwise from 12 o'clock), drawn from the figures it was last given. The mini variant, drawn into the status icon, takes the colours of the icon
 // style and a thin light ring.
 class StatsView : public QWidget
 {
@@ -40,9 +38,10 @@ class StatsView : public QWidget
 public:
     explicit StatsView(QWidget *parent = nullptr);
 
-    // The source of the figures; not owned.
-    void setController(AppController *controller);
-    AppController *controller() const;
+    // The figures to draw; the view repaints. Zeros (before the first sample) draw the empty
+    // disc.
+    void setFigures(const Kalvoren::PieFigures &figures);
+    Kalvoren::PieFigures figures() const { return m_figures; }
 
     // The icon style used by the mini variant only. Does not repaint: the next icon refresh
     // picks it up.
@@ -55,9 +54,6 @@ public:
     // The mini variant in the current style, for the status icon.
     void drawMiniPie(QPainter &painter, const QRectF &rect);
 
-    // The controller's figures, or zeros without a controller.
-    Kalvoren::PieFigures figures() const;
-
     // Lets tests and benchmarks see that the blurred shadow is reused between repaints.
     int shadowRenderCount() const { return m_shadow.renderCount(); }
 
@@ -65,7 +61,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QPointer<AppController> m_controller;
+    Kalvoren::PieFigures m_figures;
     int m_mode = Kalvoren::IconMono;
     bool m_isMini = false;
     Kalvoren::OvalShadow m_shadow;

@@ -1,13 +1,21 @@
+// The desktop program's sampling as the interface wires it: the first sample at start-up, the
+// effects of a sample in their order, the icon cadence, failed samples, quitting.
 #include "app/AppController.h"
+#include "app/Interface.h"
+#include "app/MainWindow.h"
+#include "log/Logger.h"
 #include "platform/Platform.h"
+#include "stats/MemorySampler.h"
+#include "views/StatsView.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QTest>
 #include <QRegularExpression>
-#include <QTimer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
 
-#include <thread>
+using namespace Kalvoren;
 
 namespace {
 
@@ -19,8 +27,8 @@ QString vmStat(int freePages)
                           "Pageins: 1.\nPageouts: 2.\n").arg(freePages);
 }
 
-// Serves whatever text the test puts in *text, counting the reads.
-class ScriptedPlatform : public Kalvoren::Platform
+// Serves whatever vm_stat text the test puts in *text, read with the eight-group pattern.
+class ScriptedPlatform : public Platform
 {
 public:
     explicit ScriptedPlatform(QString *text)
@@ -29,7 +37,15 @@ public:
     }
     QString name() const override { return QStringLiteral("scripted"); }
     double frameworkVersion() const override { return 1038; }
-    QString vmStatText(QString *) override { return *m_text; }
+    std::optional<MemorySample> readMemory(PlatformError *error) override
+    {
+        std::optional<MemorySample> sample =
+                sampleFromVmStat(*m_text, patternForFrameworkVersion(1038));
+        if (!sample)
+            return readingFailed<MemorySample>(error, PlatformError::Kind::UnexpectedText,
+                                               QStringLiteral("no match"));
+        return sample;
+    }
 
 private:
     QString *m_text;
@@ -38,16 +54,13 @@ private:
 struct Fixture
 {
     QString text = vmStat(31111);
-    QLabel freeInfo, inactiveInfo, wiredInfo, activeInfo, ramView;
-    AppController controller { std::make_unique<ScriptedPlatform>(&text) };
+    std::unique_ptr<Interface> ui = createInterface(std::make_unique<ScriptedPlatform>(&text));
+    AppController &controller = *ui->controller;
+    MemorySampler &sampler = *ui->sampler;
 
-    Fixture()
+    QString label(const char *name) const
     {
-        controller.freeInfo = &freeInfo;
-        controller.inactiveInfo = &inactiveInfo;
-        controller.wiredInfo = &wiredInfo;
-        controller.activeInfo = &activeInfo;
-        controller.ramView = &ramView;
+        return ui->mainWindow->findChild<QLabel *>(QLatin1String(name))->text();
     }
 };
 
@@ -58,12 +71,21 @@ class tst_AppController : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The application-icon option is saved: keep it out of the user's settings.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+    }
     void startUpShowsTheFirstSampleBeforeAnyTick();
+    void sampleEffectsComeInOrder();
     void iconsRefreshOnSamplesOneFourSeven();
     void failedSampleKeepsEverythingAndTheCounter();
     void timerTicksSample();
-    void terminationStopsTheTimerAndRestoresTheIcon();
-    void figuresCanBeReadFromAnotherThread();
+    void quittingStopsSamplingAndRestoresTheIcon();
+
+private:
+    QTemporaryDir m_settings;
 };
 
 void tst_AppController::startUpShowsTheFirstSampleBeforeAnyTick()
@@ -71,18 +93,39 @@ void tst_AppController::startUpShowsTheFirstSampleBeforeAnyTick()
     Fixture f;
     QCOMPARE(f.controller.verStr(), QStringLiteral("Version 3.5.0"));
     QCOMPARE(f.controller.verStrShort(), QStringLiteral("3.5.0"));
-    QCOMPARE(f.controller.Free(), 0.0f);
-    f.controller.awakeFromNib();
-    QCOMPARE(f.freeInfo.text(), QStringLiteral("126.35 MB"));
-    QCOMPARE(f.inactiveInfo.text(), QStringLiteral("212.19 MB"));
-    QCOMPARE(f.wiredInfo.text(), QStringLiteral("299.00 MB"));
-    QCOMPARE(f.activeInfo.text(), QStringLiteral("482.25 MB"));
-    QCOMPARE(f.ramView.text(), QStringLiteral("1.09 GB"));
-    QCOMPARE(f.controller.TotalUnused(), 354983936);
+    f.controller.start();
+    QCOMPARE(f.label("freeInfo"), QStringLiteral("126.35 MB"));
+    QCOMPARE(f.label("inactiveInfo"), QStringLiteral("212.19 MB"));
+    QCOMPARE(f.label("wiredInfo"), QStringLiteral("299.00 MB"));
+    QCOMPARE(f.label("activeInfo"), QStringLiteral("482.25 MB"));
+    QCOMPARE(f.label("ramView"), QStringLiteral("1.09 GB"));
+    QCOMPARE(f.sampler.latestFigures().TotalUnused, 354983936);
+    QCOMPARE(f.ui->mainWindow->statsView()->figures().Free, 132485120.0f);
+    QCOMPARE(f.ui->logger->model()->rowCount(), 1);
     QCOMPARE(f.controller.iconRefreshCount(), 1);
-    QVERIFY(f.controller.timer());
-    QVERIFY(f.controller.timer()->isActive());
-    QCOMPARE(f.controller.timer()->interval(), 2000);
+    QVERIFY(f.sampler.isActive());
+}
+
+void tst_AppController::sampleEffectsComeInOrder()
+{
+    // The four texts, then the log, then the total, then the pie, then the icons.
+    Fixture f;
+    f.sampler.sampleNow();
+    f.text = vmStat(0);
+    QStringList seen;
+    QObject::connect(f.ui->logger->model(), &QAbstractItemModel::rowsInserted, [&] {
+        seen << QStringLiteral("log: free %1, total %2")
+                        .arg(f.label("freeInfo"), f.label("ramView"));
+    });
+    QObject::connect(&f.controller, &AppController::iconsRefreshed, [&] {
+        seen << QStringLiteral("icons: pie free %1")
+                        .arg(double(f.ui->mainWindow->statsView()->figures().Free));
+    });
+    for (int i = 0; i < 3; ++i) // the icons come on the fourth sample
+        f.sampler.sampleNow();
+    QCOMPARE(seen.first(), QStringLiteral("log: free 4.82 MB, total 1.09 GB"));
+    QCOMPARE(seen.last(), QStringLiteral("icons: pie free %1").arg(1234.0 * 4096));
+    QCOMPARE(f.label("ramView"), QStringLiteral("0.97 GB"));
 }
 
 void tst_AppController::iconsRefreshOnSamplesOneFourSeven()
@@ -91,7 +134,7 @@ void tst_AppController::iconsRefreshOnSamplesOneFourSeven()
     QList<int> refreshedOn;
     for (int sample = 1; sample <= 10; ++sample) {
         const int before = f.controller.iconRefreshCount();
-        f.controller.updateMemoryStats();
+        f.sampler.sampleNow();
         if (f.controller.iconRefreshCount() != before)
             refreshedOn.append(sample);
     }
@@ -101,69 +144,56 @@ void tst_AppController::iconsRefreshOnSamplesOneFourSeven()
 void tst_AppController::failedSampleKeepsEverythingAndTheCounter()
 {
     Fixture f;
-    f.controller.updateMemoryStats();
+    f.sampler.sampleNow();
     const int counter = f.controller.iconCounter();
-    const float freeBefore = f.controller.Free();
     f.text = QStringLiteral("vm_stat: command not found\n");
-    f.controller.updateMemoryStats();
-    QCOMPARE(f.controller.Free(), freeBefore);
-    QCOMPARE(f.freeInfo.text(), QStringLiteral("126.35 MB"));
+    QVERIFY(!f.sampler.sampleNow());
+    QCOMPARE(f.sampler.latestFigures().Free, 132485120.0f);
+    QCOMPARE(f.label("freeInfo"), QStringLiteral("126.35 MB"));
     QCOMPARE(f.controller.iconCounter(), counter);
+    QCOMPARE(f.ui->logger->model()->rowCount(), 1);
     // Speculative line missing on a modern system: the eight-group pattern fails silently too.
     f.text = vmStat(1).remove(QRegularExpression(QStringLiteral("Pages speculative:[^\n]*\n")));
-    f.controller.updateMemoryStats();
-    QCOMPARE(f.freeInfo.text(), QStringLiteral("126.35 MB"));
+    QVERIFY(!f.sampler.sampleNow());
+    QCOMPARE(f.label("freeInfo"), QStringLiteral("126.35 MB"));
     // The next good sample goes on as usual.
     f.text = vmStat(0);
-    f.controller.updateMemoryStats();
-    QCOMPARE(f.freeInfo.text(), QStringLiteral("4.82 MB"));
+    QVERIFY(f.sampler.sampleNow());
+    QCOMPARE(f.label("freeInfo"), QStringLiteral("4.82 MB"));
     QCOMPARE(f.controller.iconCounter(), counter - 1);
 }
 
 void tst_AppController::timerTicksSample()
 {
     Fixture f;
-    f.controller.awakeFromNib();
-    f.controller.timer()->setInterval(10);
+    f.controller.start();
     f.text = vmStat(0);
-    QTRY_COMPARE(f.freeInfo.text(), QStringLiteral("4.82 MB"));
-    QVERIFY(!f.controller.timerProcActive());
+    QTRY_COMPARE_WITH_TIMEOUT(f.label("freeInfo"), QStringLiteral("4.82 MB"),
+                              3 * MemorySampler::intervalMs);
 }
 
-void tst_AppController::terminationStopsTheTimerAndRestoresTheIcon()
+void tst_AppController::quittingStopsSamplingAndRestoresTheIcon()
 {
-    Fixture f;
-    f.controller.awakeFromNib();
     QPixmap red(16, 16);
     red.fill(Qt::red);
     const QIcon original = QApplication::windowIcon();
-    f.controller.setOptUpdatesAppIcon(true);
-    QApplication::setWindowIcon(QIcon(red));
-    QVERIFY(f.controller.applicationShouldTerminate());
-    QVERIFY(!f.controller.timer()->isActive());
-    QCOMPARE(QApplication::windowIcon().cacheKey(), original.cacheKey());
-
+    {
+        Fixture f;
+        f.controller.start();
+        f.controller.setShowsMemoryInAppIcon(true);
+        QVERIFY(QApplication::windowIcon().cacheKey() != original.cacheKey());
+        f.controller.prepareToQuit();
+        QVERIFY(!f.sampler.isActive());
+        QCOMPARE(QApplication::windowIcon().cacheKey(), original.cacheKey());
+        f.controller.setShowsMemoryInAppIcon(false); // saved: the next start has it off
+    }
     // With the option off the icon is left alone.
     Fixture g;
-    g.controller.awakeFromNib();
+    g.controller.start();
     QApplication::setWindowIcon(QIcon(red));
     const qint64 key = QApplication::windowIcon().cacheKey();
-    QVERIFY(g.controller.applicationShouldTerminate());
+    g.controller.prepareToQuit();
     QCOMPARE(QApplication::windowIcon().cacheKey(), key);
-}
-
-void tst_AppController::figuresCanBeReadFromAnotherThread()
-{
-    Fixture f;
-    f.controller.updateMemoryStats();
-    float free = 0, inactive = 0;
-    std::thread worker([&] {
-        free = f.controller.property("Free").toFloat();
-        inactive = f.controller.property("Inactive").toFloat();
-    });
-    worker.join();
-    QCOMPARE(free, 132485120.0f);
-    QCOMPARE(inactive, 222498816.0f);
 }
 
 QTEST_MAIN(tst_AppController)

@@ -10,12 +10,13 @@
 #include "app/SingleInstance.h"
 #include "cli/Cli.h"
 #include "cli/InstanceClient.h"
-#include "optimizer/OptimizationNotice.h"
+#include "app/OptimizationNotice.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QDBusConnection>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,70 +124,71 @@ void TestScriptCommand::optimizeAnswersAndLogsTheCaller()
                                            "from ")
                      + m_client.baseService());
     // The notice is hidden, so the call is a press that starts the run at once.
-    QVERIFY(!controller()->OptiInfo1->isVisible());
+    QVERIFY(!controller()->noticeBeforeRun()->isVisible());
     QTRY_VERIFY(runStarted(*controller(), m_log));
 }
 
 void TestScriptCommand::optimizeWhileRunningOnlyCancels()
 {
-    controller()->setThreadRunning(true); // a run is under way
+    HeldRun run(*controller(), *m_ui->optimizer); // a run is under way
+    QVERIFY(run.started());
     QDBusPendingReply<QString> reply = callAsync(QStringLiteral("optimize"));
     QTRY_VERIFY(reply.isFinished());
     QCOMPARE(reply.value(), QStringLiteral("Kalvoren Optimize Initiated"));
-    QVERIFY(controller()->cancelRequest());
-    QVERIFY(!controller()->OptiInfo1->isVisible());
-    controller()->setThreadRunning(false);
-    QVERIFY(!runStarted(*controller(), m_log));
-    controller()->setCancelRequest(false);
+    QVERIFY(m_ui->optimizer->cancelRequested());
+    QVERIFY(!controller()->noticeBeforeRun()->isVisible());
+    run.release();
+    QTRY_VERIFY(runOver(*controller()));
+    QVERIFY(controller()->lastOptimizerResult().cancelled);
 }
 
 void TestScriptCommand::optimizeWithNoticeStartsNothingUntilOk()
 {
     // Fresh settings: the notice is on.
-    controller()->mainWindow->hide();
+    m_ui->mainWindow->hide();
     // Twice, and once closed by other means than OK: still nothing starts.
     for (int i = 0; i < 2; ++i) {
         QDBusPendingReply<QString> reply = callAsync(QStringLiteral("optimize"));
         QTRY_VERIFY(reply.isFinished());
         // The script is answered while the notice still waits for the user.
         QCOMPARE(reply.value(), QStringLiteral("Kalvoren Optimize Initiated"));
-        QVERIFY(controller()->OptiInfo1->isVisible());
+        QVERIFY(controller()->noticeBeforeRun()->isVisible());
         QTest::qWait(50);
         QVERIFY(!runStarted(*controller(), m_log));
-        QVERIFY(!controller()->cancelRequest());
+        QVERIFY(!m_ui->optimizer->cancelRequested());
         if (i == 0)
-            controller()->OptiInfo1->close();
+            controller()->noticeBeforeRun()->close();
     }
 
-    auto *notice = qobject_cast<OptimizationNotice *>(controller()->OptiInfo1.data());
+    auto *notice = controller()->noticeBeforeRun();
     QVERIFY(notice);
     QTest::mouseClick(notice->okButton(), Qt::LeftButton);
-    QVERIFY(!controller()->OptiInfo1->isVisible());
-    QVERIFY(controller()->mainWindow->isVisible());
+    QVERIFY(!controller()->noticeBeforeRun()->isVisible());
+    QVERIFY(m_ui->mainWindow->isVisible());
     QTRY_VERIFY(runStarted(*controller(), m_log));
 }
 
 void TestScriptCommand::showWindowBringsTheMainWindowBack()
 {
-    controller()->mainWindow->hide();
+    m_ui->mainWindow->hide();
     QDBusPendingCall call = callAsync(QStringLiteral("showWindow"));
     QTRY_VERIFY(call.isFinished());
     QVERIFY(!call.isError());
-    QVERIFY(controller()->mainWindow->isVisible());
+    QVERIFY(m_ui->mainWindow->isVisible());
     QCOMPARE(m_log.linesStartingWith(QStringLiteral("showWindow:")).size(), 1);
     QVERIFY(!runStarted(*controller(), m_log));
 
     // A window the user minimised comes back too.
-    controller()->mainWindow->showMinimized();
+    m_ui->mainWindow->showMinimized();
     QDBusPendingCall again = callAsync(QStringLiteral("showWindow"));
     QTRY_VERIFY(again.isFinished());
-    QVERIFY(!(controller()->mainWindow->windowState() & Qt::WindowMinimized));
-    QVERIFY(controller()->mainWindow->isVisible());
+    QVERIFY(!(m_ui->mainWindow->windowState() & Qt::WindowMinimized));
+    QVERIFY(m_ui->mainWindow->isVisible());
 }
 
 void TestScriptCommand::optimizeCommandHandsTheRunToTheInstance()
 {
-    controller()->setThreadRunning(true); // so the press only cancels
+    HeldRun run(*controller(), *m_ui->optimizer); // so the press only cancels
     char *outText = nullptr;
     size_t outSize = 0;
     FILE *out = open_memstream(&outText, &outSize);
@@ -194,13 +196,12 @@ void TestScriptCommand::optimizeCommandHandsTheRunToTheInstance()
     context.streams.out = out;
     std::optional<int> status;
     std::thread caller([&] { status = optimizeInRunningInstance(context, m_client); });
-    QTRY_VERIFY(controller()->cancelRequest());
+    QTRY_VERIFY(m_ui->optimizer->cancelRequested());
     caller.join();
     std::fclose(out);
     const QString printed = QString::fromLocal8Bit(outText, qsizetype(outSize));
     std::free(outText);
-    controller()->setThreadRunning(false);
-    controller()->setCancelRequest(false);
+    run.release();
     QCOMPARE(status, std::optional<int>(ExitOk));
     QCOMPARE(printed, QStringLiteral("Kalvoren Optimize Initiated\n"));
     QCOMPARE(m_log.linesStartingWith(QStringLiteral("optimizeScriptCommand:")).size(), 1);

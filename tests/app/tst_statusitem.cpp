@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/MenuButton.h"
 #include "app/StatusMenu.h"
+#include "stats/MemorySampler.h"
 #include "views/StatsView.h"
 
 #include <QDesktopServices>
@@ -76,7 +77,10 @@ private:
 
     AppController *c() const { return m_ui->controller.get(); }
     MainWindow *w() const { return m_ui->mainWindow.get(); }
-    StatsView *view() const { return w()->statsView(); }
+    QMenu *iconMenu() const
+    {
+        return c()->statusMenu()->findChild<QMenu *>(QStringLiteral("iconMenu"));
+    }
 
     void start()
     {
@@ -123,7 +127,7 @@ private slots:
         for (int sample = 1; sample <= 7; ++sample) {
             // Different figures every sample: the icon only changes when it is redrawn.
             setPages(1000 * sample, 1000, 1000, 1000);
-            c()->updateMemoryStats();
+            m_ui->sampler->sampleNow();
             counts.append(c()->iconRefreshCount());
             const bool redrawn = c()->statusIcon() != previous;
             QCOMPARE(redrawn, sample % 3 == 1);
@@ -133,13 +137,13 @@ private slots:
 
         // A sample that fails (no match) does not count towards the next refresh.
         m_state->text = QStringLiteral("garbage");
-        c()->updateMemoryStats();
+        m_ui->sampler->sampleNow();
         QCOMPARE(c()->iconRefreshCount(), 3);
         setPages(1000, 1000, 1000, 1000);
-        c()->updateMemoryStats();
-        c()->updateMemoryStats();
+        m_ui->sampler->sampleNow();
+        m_ui->sampler->sampleNow();
         QCOMPARE(c()->iconRefreshCount(), 3);
-        c()->updateMemoryStats();
+        m_ui->sampler->sampleNow();
         QCOMPARE(c()->iconRefreshCount(), 4);
     }
 
@@ -148,7 +152,7 @@ private slots:
         start();
         QVERIFY(!w()->isVisible());
         for (int sample = 0; sample < 7; ++sample)
-            c()->updateMemoryStats();
+            m_ui->sampler->sampleNow();
         QCOMPARE(c()->iconRefreshCount(), 3);
         QVERIFY(c()->statusItem() == nullptr);
         QVERIFY(!c()->panelMode());
@@ -166,7 +170,7 @@ private slots:
         m_ui.reset();
         trayWarnings = 0;
         start();
-        c()->updateMemoryStats();
+        m_ui->sampler->sampleNow();
         QCOMPARE(trayWarnings, 1);
         QVERIFY(w()->isVisible());
         QVERIFY(!w()->note()->isVisibleTo(w()));
@@ -175,7 +179,7 @@ private slots:
     void panelShowsAndHidesOnClicks()
     {
         start();
-        c()->updateMemoryStats(); // no tray: the window is open as an ordinary one
+        m_ui->sampler->sampleNow(); // no tray: the window is open as an ordinary one
         QVERIFY(c()->mainWindowVisible());
 
         c()->statusMenuPressed();
@@ -209,7 +213,7 @@ private slots:
     void panelHidesWhenItLosesFocus()
     {
         start();
-        c()->updateMemoryStats();
+        m_ui->sampler->sampleNow();
         c()->statusMenuPressed(); // hide the ordinary window
         c()->statusMenuPressed(); // and show it as the panel
         QVERIFY(w()->isVisible());
@@ -268,8 +272,8 @@ private slots:
             settings.sync();
         }
         start(); // the interface restores the style before the first sample
-        QCOMPARE(view()->mode(), mode);
-        QCOMPARE(checkedTags(c()->iconMenu), checked);
+        QCOMPARE(c()->iconStyle(), mode);
+        QCOMPARE(checkedTags(iconMenu()), checked);
         const QVariant now = QSettings().value(QStringLiteral("icon"));
         QCOMPARE(now.isValid(), afterwards.isValid());
         if (afterwards.isValid())
@@ -279,7 +283,7 @@ private slots:
     void pickingAStyleChecksItSavesItAndShowsAtTheNextRefresh()
     {
         start();
-        QMenu *styles = c()->iconMenu;
+        QMenu *styles = iconMenu();
         QVERIFY(styles);
         QCOMPARE(styles->actions().size(), 4);
         const struct
@@ -294,7 +298,7 @@ private slots:
             QVERIFY(item);
             item->trigger();
             QCOMPARE(checkedTags(styles), QList<int> { pick.tag });
-            QCOMPARE(view()->mode(), pick.mode);
+            QCOMPARE(c()->iconStyle(), pick.mode);
             QSettings settings;
             QCOMPARE(settings.value(QStringLiteral("icon")).toInt(), pick.mode);
         }
@@ -302,14 +306,14 @@ private slots:
         // Now colour. The icon keeps mono until the refresh on the fourth sample.
         setPages(1000, 1000, 1000, 1000);
         c()->setIconMono();
-        c()->updateMemoryStats(); // sample 1: refresh, mono
+        m_ui->sampler->sampleNow(); // sample 1: refresh, mono
         const QImage mono = c()->statusIcon();
         c()->setIconColor();
         QCOMPARE(c()->statusIcon(), mono);
-        c()->updateMemoryStats();
-        c()->updateMemoryStats();
+        m_ui->sampler->sampleNow();
+        m_ui->sampler->sampleNow();
         QCOMPARE(c()->statusIcon(), mono);
-        c()->updateMemoryStats(); // sample 4: refresh
+        m_ui->sampler->sampleNow(); // sample 4: refresh
         const QImage colour = c()->statusIcon().convertToFormat(QImage::Format_ARGB32);
         const qreal dpr = colour.devicePixelRatio();
         // Wired, upper right quarter of the slices' circle about (9.5, 10.5).
@@ -353,26 +357,25 @@ private slots:
         QAction *about = actionTitled(menu, QStringLiteral("About Kalvoren"));
         QVERIFY(about);
         about->trigger();
-        QVERIFY(c()->aboutBox);
-        QVERIFY(c()->aboutBox->isVisible());
-        auto *version = c()->aboutBox->findChild<QLabel *>(QStringLiteral("versionLabel"));
+        QVERIFY(m_ui->aboutBox);
+        QVERIFY(m_ui->aboutBox->isVisible());
+        auto *version = m_ui->aboutBox->findChild<QLabel *>(QStringLiteral("versionLabel"));
         QVERIFY(version);
         QCOMPARE(version->text(), QStringLiteral("Version 3.5.0"));
-        c()->aboutBox->hide();
+        m_ui->aboutBox->hide();
 
         // The other windows belong to other parts of the program; the menu opens whatever
-        // the outlets hold, and does nothing while they are empty.
+        // the controller was given, and does nothing without a window.
+        c()->setWindows(m_ui->aboutBox.get(), nullptr, nullptr, nullptr);
         const QString titles[] = { QStringLiteral("Memory Log…"), QStringLiteral("Benchmark…"),
                                    QStringLiteral("Processes…") };
         for (const QString &title : titles) {
             QAction *action = actionTitled(menu, title);
             QVERIFY2(action, qPrintable(title));
-            action->trigger(); // outlet empty: nothing happens
+            action->trigger(); // no window: nothing happens
         }
         QWidget log, bench, processes;
-        c()->loggerWindow = &log;
-        c()->benchmarkWindow = &bench;
-        c()->processWindow = &processes;
+        c()->setWindows(m_ui->aboutBox.get(), &log, &bench, &processes);
         QWidget *windows[] = { &log, &bench, &processes };
         for (int i = 0; i < 3; ++i) {
             actionTitled(menu, titles[i])->trigger();
@@ -439,12 +442,12 @@ private slots:
         const QIcon original(plain);
         QApplication::setWindowIcon(original);
         start();
-        c()->awakeFromNib(); // takes the original icon and the first sample
-        c()->timer()->stop();
+        c()->start(); // takes the original icon and the first sample
+        m_ui->sampler->stop();
         QVERIFY(!c()->optUpdatesAppIcon());
         QCOMPARE(QApplication::windowIcon().cacheKey(), original.cacheKey());
 
-        QAction *option = c()->appIconAction;
+        QAction *option = c()->statusMenu()->findChild<QAction *>(QStringLiteral("appIconAction"));
         QVERIFY(option);
         QVERIFY(option->isCheckable());
         option->trigger();
@@ -467,11 +470,11 @@ private slots:
         QApplication::setWindowIcon(original);
         start();
         QVERIFY(c()->optUpdatesAppIcon());
-        QVERIFY(c()->appIconAction->isChecked());
-        c()->awakeFromNib();
-        c()->timer()->stop();
+        QVERIFY(c()->statusMenu()->findChild<QAction *>(QStringLiteral("appIconAction"))->isChecked());
+        c()->start();
+        m_ui->sampler->stop();
         QVERIFY(QApplication::windowIcon().cacheKey() != original.cacheKey());
-        QVERIFY(c()->applicationShouldTerminate());
+        c()->prepareToQuit();
         QCOMPARE(QApplication::windowIcon().cacheKey(), original.cacheKey());
     }
 };

@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 #include "app/AppController.h"
+#include "optimizer/OptimizerController.h"
+#include "stats/MemorySampler.h"
 #include "benchmark/Benchmark.h"
 #include "benchmark/BenchmarkHelpWindow.h"
 #include "benchmark/BenchmarkWindow.h"
@@ -26,15 +28,18 @@ struct Alert
     bool runningWhileShown = false;
 };
 
-// A Benchmark wired to its window and to a controller with a fake platform, as the
+// A Benchmark wired to its window, a sampler and a controller over a fake platform, as the
 // interface wires them; alerts are recorded instead of shown.
 struct BenchFixture
 {
     BenchFixture()
     {
-        auto platform = std::make_unique<FakePlatform>();
-        fake = platform.get();
-        controller = std::make_unique<AppController>(std::move(platform));
+        fake = &platform;
+        AppController::Parts parts;
+        parts.platform = &platform;
+        parts.sampler = &sampler;
+        parts.optimizer = &optimizer;
+        controller = std::make_unique<AppController>(parts);
         benchmark = new Benchmark(controller.get());
         benchmark->totalToAllocate = window.totalField();
         benchmark->numOfAllocations = window.countField();
@@ -45,16 +50,16 @@ struct BenchFixture
         benchmark->thisTestInfo = window.thisTestInfo();
         benchmark->benchmarkHelpWindow = &help;
         benchmark->myWindow = &window;
-        benchmark->app = controller.get();
-        benchmark->awakeFromNib();
-        controller->benchmarkObject = benchmark;
-        controller->benchmarkWindow = &window;
+        benchmark->sampler = &sampler;
+        benchmark->platform = &platform;
+        controller->setBenchmark(benchmark);
+        controller->setWindows(nullptr, nullptr, &window, nullptr);
         QObject::connect(window.runTestButton(), &QPushButton::clicked, benchmark,
                          [this] { benchmark->runTest(); });
         QObject::connect(window.suggestButton(), &QPushButton::clicked, benchmark,
                          [this] { benchmark->suggest(); });
         QObject::connect(window.helpButton(), &QPushButton::clicked, benchmark,
-                         [this] { benchmark->onShowBechmarkHelp(); });
+                         [this] { benchmark->showHelp(); });
         benchmark->setAlertPresenter([this](const QString &title, const QString &message) {
             alerts.append({ title, message, QThread::currentThread() == qApp->thread(),
                             benchmark->isRunning() });
@@ -73,7 +78,10 @@ struct BenchFixture
 
     BenchmarkWindow window;
     BenchmarkHelpWindow help;
+    FakePlatform platform;
     FakePlatform *fake = nullptr;
+    Kalvoren::MemorySampler sampler { platform };
+    Kalvoren::OptimizerController optimizer { platform };
     std::unique_ptr<AppController> controller;
     Benchmark *benchmark = nullptr; // owned by the controller
     QList<Alert> alerts;
@@ -235,14 +243,16 @@ void TestBenchmark::suggestFillsTheTotalWithinTheBound()
 {
     BenchFixture f;
     f.window.countField()->setText(QStringLiteral("77"));
-    f.controller->setFree(float(500 * MiB));
-    f.controller->setInactive(float(500 * MiB));
+    f.fake->freeBytes = 500 * MiB;
+    f.fake->inactiveBytes = 500 * MiB;
+    f.sampler.sampleNow();
     f.window.suggestButton()->click();
     QCOMPARE(f.window.totalField()->text(), QStringLiteral("800"));
     QCOMPARE(f.window.countField()->text(), QStringLiteral("77"));
 
-    f.controller->setFree(float(3000 * MiB));
-    f.controller->setInactive(float(1000 * MiB));
+    f.fake->freeBytes = 3000 * MiB;
+    f.fake->inactiveBytes = 1000 * MiB;
+    f.sampler.sampleNow();
     f.benchmark->suggest();
     QCOMPARE(f.window.totalField()->text(), QStringLiteral("3000"));
 
@@ -257,8 +267,9 @@ void TestBenchmark::suggestFillsTheTotalWithinTheBound()
 void TestBenchmark::openingTheWindowSuggests()
 {
     BenchFixture f;
-    f.controller->setFree(float(100 * MiB));
-    f.controller->setInactive(float(150 * MiB));
+    f.fake->freeBytes = 100 * MiB;
+    f.fake->inactiveBytes = 150 * MiB;
+    f.sampler.sampleNow();
     QVERIFY(f.window.totalField()->text().isEmpty());
     f.controller->showBenchmarkWindow();
     QVERIFY(f.window.isVisible());
@@ -270,7 +281,7 @@ void TestBenchmark::helpWindowOpensAndCloses()
     BenchFixture f;
     f.window.helpButton()->click();
     QVERIFY(f.help.isVisible());
-    f.benchmark->onCloseBechmarkHelp();
+    f.benchmark->closeHelp();
     QVERIFY(!f.help.isVisible());
 }
 

@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "cli/StatsCommand.h"
 #include "platform/Platform.h"
+#include "platform/commands/VmStatText.h"
 #include "../support/StreamContents.h"
 #include "../support/WorkedExample.h"
 
@@ -23,13 +24,15 @@ public:
 
     QString name() const override { return QStringLiteral("fake"); }
     double frameworkVersion() const override { return 1038; }
-    QString vmStatText(QString *e) override
+    std::optional<MemorySample> readMemory(PlatformError *e) override
     {
         if (reads)
             ++*reads;
-        if (e)
-            *e = error;
-        return text;
+        const std::optional<MemorySample> sample =
+                sampleFromVmStat(text, VmStatPattern::EightGroups);
+        if (!sample)
+            return readingFailed<MemorySample>(e, PlatformError::Kind::MissingField, error);
+        return sample;
     }
 };
 
@@ -168,6 +171,14 @@ void tst_Cli::statsFromStandardInput()
     const Run r = run({ "stats", "--from", "-" }, {}, nullptr, QByteArray(workedExample));
     QCOMPARE(r.status, 0);
     QVERIFY(r.out.startsWith(QLatin1String("Free: 126.35 MB\n")));
+
+    // A sample written in the vm_stat layout reads back to the same figures.
+    const Run layout = run({ "stats", "--vm-stat" });
+    QCOMPARE(layout.status, 0);
+    QVERIFY(layout.out.startsWith(QLatin1String("Mach Virtual Memory Statistics: (page size of "
+                                                "4096 bytes)\n")));
+    const Run back = run({ "stats", "--from", "-" }, {}, nullptr, layout.out.toLatin1());
+    QCOMPARE(back.out, r.out);
 }
 
 void tst_Cli::textWithoutFiguresIsAnErrorNotZeros()
@@ -209,6 +220,7 @@ void tst_Cli::badCommandLines_data()
     QTest::newRow("missing value") << QStringList { "stats", "--from" };
     QTest::newRow("from with interval") << QStringList { "stats", "--from", "x", "--interval", "1" };
     QTest::newRow("bad platform") << QStringList { "--platform", "mac", "stats" };
+    QTest::newRow("two layouts") << QStringList { "stats", "--json", "--vm-stat" };
 }
 
 void tst_Cli::badCommandLines()

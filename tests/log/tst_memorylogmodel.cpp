@@ -16,15 +16,39 @@ QString mb(double megabytes)
     return QString::asprintf("%.2f MB", megabytes);
 }
 
-// Logs one sample whose four figures are all `megabytes`, or distinct when asked.
-void addSample(MemoryLogModel &model, double megabytes, int limit = 100)
+// Figures of free, inactive, wired and active memory, in MB.
+Kalvoren::MemoryFigures figures(double free, double inactive, double wired, double active)
 {
-    model.addItem(mb(megabytes), mb(megabytes + 1), mb(megabytes + 2), mb(megabytes + 3), limit);
+    Kalvoren::MemoryFigures f;
+    f.Free = float(free * 1048576.0);
+    f.Inactive = float(inactive * 1048576.0);
+    f.Wired = float(wired * 1048576.0);
+    f.Active = float(active * 1048576.0);
+    return f;
 }
 
-QStringList rowTexts(const MemLogItem &row)
+// Logs one sample with the four figures megabytes, + 1, + 2 and + 3.
+void addSample(MemoryLogModel &model, double megabytes, int limit = 100)
 {
-    return { row.free(), row.inactive(), row.wired(), row.active() };
+    model.addItem(figures(megabytes, megabytes + 1, megabytes + 2, megabytes + 3), limit);
+}
+
+QStringList rowTexts(const MemoryLogModel &model, bool deltas, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < MemoryLogModel::ColumnCount; ++column)
+        texts << model.cellText(deltas, row, column);
+    return texts;
+}
+
+QString sampleFree(const MemoryLogModel &model, int row)
+{
+    return model.cellText(false, row, 0);
+}
+
+QString deltaFree(const MemoryLogModel &model, int row)
+{
+    return model.cellText(true, row, 0);
 }
 
 } // namespace
@@ -59,8 +83,8 @@ void TestMemoryLogModel::keepsRowLimitPlusOneNewestRows()
         QCOMPARE(model.items().size(), model.itemdeltas().size());
     }
     // The oldest rows dropped out: the first kept sample is number 49 (0-based).
-    QCOMPARE(model.items().first().free(), mb(1049));
-    QCOMPARE(model.items().last().free(), mb(1149));
+    QCOMPARE(sampleFree(model, 0), mb(1049));
+    QCOMPARE(sampleFree(model, model.rowCount() - 1), mb(1149));
 }
 
 void TestMemoryLogModel::limitOfZeroOrLessKeepsOnlyTheNewestRow_data()
@@ -77,7 +101,7 @@ void TestMemoryLogModel::limitOfZeroOrLessKeepsOnlyTheNewestRow()
     for (int i = 0; i < 4; ++i) {
         addSample(model, 200 + i, limit);
         QCOMPARE(model.rowCount(), 1);
-        QCOMPARE(model.items().first().free(), mb(200 + i));
+        QCOMPARE(sampleFree(model, 0), mb(200 + i));
         QCOMPARE(model.itemdeltas().size(), 1);
     }
 }
@@ -100,8 +124,8 @@ void TestMemoryLogModel::loweredLimitTakesEffectAtTheNextSampleInOneRemoval()
     QCOMPARE(inserted.size(), 1);
     QCOMPARE(inserted.first().at(1).toInt(), 10);
     QCOMPARE(reset.size(), 0);
-    QCOMPARE(model.items().last().free(), mb(999));
-    QCOMPARE(model.items().first().free(), mb(100 + 290));
+    QCOMPARE(sampleFree(model, model.rowCount() - 1), mb(999));
+    QCOMPARE(sampleFree(model, 0), mb(100 + 290));
 }
 
 void TestMemoryLogModel::firstDeltaRowIsOneInEveryColumn()
@@ -109,7 +133,7 @@ void TestMemoryLogModel::firstDeltaRowIsOneInEveryColumn()
     MemoryLogModel model;
     QCOMPARE(model.lastValues().free, -1.0f);
     addSample(model, 1234.56);
-    QCOMPARE(rowTexts(model.itemdeltas().first()),
+    QCOMPARE(rowTexts(model, true, 0),
              QStringList({ "1.000000", "1.000000", "1.000000", "1.000000" }));
     QCOMPARE(model.lastValues().free, 1234.56f);
     QCOMPARE(model.lastValues().active, 1237.56f);
@@ -118,32 +142,32 @@ void TestMemoryLogModel::firstDeltaRowIsOneInEveryColumn()
 void TestMemoryLogModel::deltaRowsGiveTheRelativeChangePerFigure()
 {
     MemoryLogModel model;
-    model.addItem(mb(100), mb(200), mb(400), mb(50), 100);
-    model.addItem(mb(105), mb(196), mb(400), mb(75), 100);
-    QCOMPARE(rowTexts(model.itemdeltas().last()),
+    model.addItem(figures(100, 200, 400, 50), 100);
+    model.addItem(figures(105, 196, 400, 75), 100);
+    QCOMPARE(rowTexts(model, true, model.rowCount() - 1),
              QStringList({ "0.050000", "-0.020000", "0.000000", "0.500000" }));
-    // The sample rows keep the texts exactly as given.
-    QCOMPARE(rowTexts(model.items().last()),
+    // The sample rows show the figures as the window does.
+    QCOMPARE(rowTexts(model, false, model.rowCount() - 1),
              QStringList({ "105.00 MB", "196.00 MB", "400.00 MB", "75.00 MB" }));
 }
 
 void TestMemoryLogModel::zeroPreviousFigureStoresInfiniteAndNotANumberTexts()
 {
     MemoryLogModel model;
-    model.addItem(mb(0), mb(0), mb(10), mb(10), 100);
-    model.addItem(mb(5), mb(0), mb(10), mb(10), 100);
+    model.addItem(figures(0, 0, 10, 10), 100);
+    model.addItem(figures(5, 0, 10, 10), 100);
     QCOMPARE(model.rowCount(), 2);
-    const MemLogItem &row = model.itemdeltas().last();
+    const QStringList row = rowTexts(model, true, 1);
     QVERIFY(std::isinf(MemoryLogModel::delta(5, 0)));
     QVERIFY(std::isnan(MemoryLogModel::delta(0, 0)));
-    QCOMPARE(row.free(), MemoryLogModel::deltaText(MemoryLogModel::delta(5, 0)));
-    QVERIFY2(row.free().contains(QLatin1String("inf")), qPrintable(row.free()));
-    QVERIFY2(row.inactive().contains(QLatin1String("nan")), qPrintable(row.inactive()));
-    QCOMPARE(row.wired(), QStringLiteral("0.000000"));
-    // A text without a number reads as 0, like the field it came from.
-    model.addItem(QStringLiteral("n/a"), mb(0), mb(10), mb(10), 100);
+    QCOMPARE(row.at(0), MemoryLogModel::deltaText(MemoryLogModel::delta(5, 0)));
+    QVERIFY2(row.at(0).contains(QLatin1String("inf")), qPrintable(row.at(0)));
+    QVERIFY2(row.at(1).contains(QLatin1String("nan")), qPrintable(row.at(1)));
+    QCOMPARE(row.at(2), QStringLiteral("0.000000"));
+    // A figure below half a hundredth of a MB shows, and compares, as 0.00.
+    model.addItem(figures(0.004, 0, 10, 10), 100);
     QCOMPARE(model.lastValues().free, 0.0f);
-    QCOMPARE(model.itemdeltas().last().free(), QStringLiteral("-1.000000"));
+    QCOMPARE(deltaFree(model, 2), QStringLiteral("-1.000000"));
 }
 
 void TestMemoryLogModel::stoppedLogStoresNothingAndFreezesComparison()
@@ -160,10 +184,10 @@ void TestMemoryLogModel::stoppedLogStoresNothingAndFreezesComparison()
     QCOMPARE(model.lastValues().free, 100.0f);
 
     model.go();
-    model.addItem(mb(110), mb(101), mb(102), mb(103), 100);
+    model.addItem(figures(110, 101, 102, 103), 100);
     QCOMPARE(model.rowCount(), 2);
-    QCOMPARE(model.itemdeltas().last().free(), QStringLiteral("0.100000"));
-    QCOMPARE(model.itemdeltas().last().inactive(), QStringLiteral("0.000000"));
+    QCOMPARE(deltaFree(model, 1), QStringLiteral("0.100000"));
+    QCOMPARE(model.cellText(true, 1, 1), QStringLiteral("0.000000"));
 }
 
 void TestMemoryLogModel::clearEmptiesBothListsButKeepsComparison()
@@ -181,7 +205,7 @@ void TestMemoryLogModel::clearEmptiesBothListsButKeepsComparison()
     addSample(model, 300);
     QCOMPARE(model.rowCount(), 1);
     // Compared with 200, the sample before the clearing, not with "no sample yet".
-    QCOMPARE(model.itemdeltas().first().free(), QStringLiteral("0.500000"));
+    QCOMPARE(deltaFree(model, 0), QStringLiteral("0.500000"));
 }
 
 void TestMemoryLogModel::switchingListsKeepsRowCountAndChangesTexts()
@@ -212,19 +236,26 @@ void TestMemoryLogModel::editChangesOnlyTheShownRowsText()
     QVERIFY(model.flags(model.index(0, 2)) & Qt::ItemIsEditable);
 
     QVERIFY(model.setData(model.index(1, 2), QStringLiteral("edited")));
-    QCOMPARE(model.itemdeltas().at(1).wired(), QStringLiteral("edited"));
-    QCOMPARE(model.items().at(1).wired(), mb(112));
+    QCOMPARE(model.cellText(true, 1, 2), QStringLiteral("edited"));
+    QCOMPARE(model.cellText(false, 1, 2), mb(112));
     QCOMPARE(model.lastValues().wired, 112.0f);
 
     model.setShowDeltas(false);
     QVERIFY(model.setData(model.index(0, 0), QStringLiteral("999.00 MB")));
-    QCOMPARE(model.items().at(0).free(), QStringLiteral("999.00 MB"));
-    QCOMPARE(model.itemdeltas().at(0).free(), QStringLiteral("1.000000"));
+    QCOMPARE(sampleFree(model, 0), QStringLiteral("999.00 MB"));
+    QCOMPARE(deltaFree(model, 0), QStringLiteral("1.000000"));
 
     // Nothing is recomputed: the next delta still compares with the last logged figure.
     addSample(model, 121);
-    QCOMPARE(model.itemdeltas().last().free(), QStringLiteral("0.100000"));
+    QCOMPARE(deltaFree(model, 2), QStringLiteral("0.100000"));
     QVERIFY(!model.setData(model.index(5, 0), QStringLiteral("x")));
+
+    // An edit stays with its row while older rows drop out in front of it.
+    QVERIFY(model.setData(model.index(2, 0), QStringLiteral("kept")));
+    addSample(model, 130, 1);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(sampleFree(model, 0), QStringLiteral("kept"));
+    QCOMPARE(sampleFree(model, 1), mb(130));
 }
 
 void TestMemoryLogModel::columnsCarryTheirIdentifiers()
@@ -244,7 +275,7 @@ void TestMemoryLogModel::columnsCarryTheirIdentifiers()
     model.setShowDeltas(false);
     for (int column = 0; column < 4; ++column) {
         QCOMPARE(model.data(model.index(0, column)).toString(),
-                 model.items().first().value(expected.at(column)));
+                 mb(model.items().first().value(column) / 1048576.0));
     }
 }
 
@@ -265,20 +296,22 @@ void TestMemoryLogModel::modelPassesTheItemModelTester()
 
 void TestMemoryLogModel::csvQuotesAwkwardTextsAndWritesTheTime()
 {
-    MemLogItem row;
-    row.setFree(QStringLiteral("1.00 MB"));
-    row.setInactive(QStringLiteral("a,b"));
-    row.setWired(QStringLiteral("say \"hi\""));
-    row.setActive(QStringLiteral("two\nlines"));
-    row.setSampledAt(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9, 10), Qt::OffsetFromUTC, 3600));
-    MemLogItem undated;
-    undated.setFree(QStringLiteral("2.00 MB"));
-    const QByteArray csv = Kalvoren::logCsv({ row, undated });
-    QCOMPARE(csv,
-             QByteArray("time,free,inactive,wired,active\r\n"
-                        "2024-03-05T07:08:09.010+01:00,1.00 MB,\"a,b\",\"say \"\"hi\"\"\","
-                        "\"two\nlines\"\r\n"
-                        ",2.00 MB,,,\r\n"));
+    MemoryLogModel model;
+    model.setShowDeltas(false);
+    const QDateTime time(QDate(2024, 3, 5), QTime(7, 8, 9, 10), Qt::OffsetFromUTC, 3600);
+    model.addItem(figures(1, 2, 3, 4), 100, time);
+    model.addItem(figures(1, 2, 3, 4), 100, QDateTime());
+    model.setData(model.index(0, 1), QStringLiteral("a,b"));
+    model.setData(model.index(0, 2), QStringLiteral("say \"hi\""));
+    model.setData(model.index(0, 3), QStringLiteral("two\nlines"));
+    const QList<QByteArray> lines = Kalvoren::logCsv(model).split('\n');
+    QCOMPARE(lines.at(0), QByteArray("time,free_mb,inactive_mb,wired_mb,active_mb\r"));
+    const QList<QByteArray> first = lines.at(1).split(',');
+    // The time keeps its instant, whatever zone the machine writes it in.
+    QCOMPARE(QDateTime::fromString(QString::fromLatin1(first.at(0)), Qt::ISODateWithMs), time);
+    QVERIFY2(lines.at(1).endsWith(",1.00,\"a,b\",\"say \"\"hi\"\"\",\"two"), lines.at(1));
+    QCOMPARE(lines.at(2), QByteArray("lines\"\r"));
+    QCOMPARE(lines.at(3), QByteArray(",1.00,2.00,3.00,4.00\r"));
 }
 
 QTEST_GUILESS_MAIN(TestMemoryLogModel)

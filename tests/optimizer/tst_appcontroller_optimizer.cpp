@@ -1,7 +1,14 @@
 #include "app/AppController.h"
 #include "app/Interface.h"
 #include "app/MainWindow.h"
+#include "benchmark/Benchmark.h"
+#include "optimizer/OptimizerController.h"
 #include "platform/Platform.h"
+#include "processes/ProcessWindow.h"
+#include "processes/TopMonitor.h"
+#include "stats/MemorySampler.h"
+
+#include <QLineEdit>
 
 #include <QFile>
 #include <QProgressBar>
@@ -29,10 +36,16 @@ public:
 
     QString name() const override { return QStringLiteral("fake"); }
     double frameworkVersion() const override { return 1038.0; }
-    QString vmStatText(QString *) override
+    std::optional<MemorySample> readMemory(PlatformError *) override
     {
         QFile file(QStringLiteral(KALVOREN_TEST_DATA "/vm_stat/facter4-macos-intel-4k.txt"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return sampleFromVmStat(QString::fromLatin1(file.readAll()), VmStatPattern::EightGroups);
+    }
+    std::optional<QList<ProcessRow>> readProcesses(PlatformError *) override
+    {
+        return QList<ProcessRow> { ProcessRow { 42, 4096, 0, QStringLiteral("sleep") } };
     }
     PurgeResult purge(PurgeElevation) override
     {
@@ -102,7 +115,7 @@ private slots:
     void cleanup();
     void runShowsCancelThenOptimizeMemory();
     void pressDuringRunCancelsBetweenBlocks();
-    void destroyingTheControllerMidRunWaitsAndFrees();
+    void quittingWithEveryWorkerRunningCancelsAndJoinsThem();
 
 private:
     std::unique_ptr<Interface> m_ui;
@@ -137,33 +150,34 @@ void TestAppControllerOptimizer::runShowsCancelThenOptimizeMemory()
     QCOMPARE(button->text(), QStringLiteral("Optimize Memory"));
 
     // Started as the notice's OK (or a press with the notice hidden) starts it.
-    c->deferredGo();
+    c->startOptimization();
     QCOMPARE(button->text(), QStringLiteral("Cancel"));
-    QVERIFY(c->threadRunning());
+    QVERIFY(c->optimizationRunning());
     QVERIFY(!bar->isHidden());
 
-    // Half-way, the bar shows the bytes touched so far against twice S.
+    // Half-way, the bar shows the bytes touched so far against the bytes planned.
     QTRY_VERIFY(m_gate->isWaiting());
-    const double maximum = c->progressMaximumBytes();
-    // S from the figures the run read: free (with speculative) and inactive of the capture.
-    const double s = std::trunc(double(c->Free())) + std::trunc(double(c->Inactive()));
-    QVERIFY(s > 10e9); // more than 4 GiB: nothing wraps
-    QCOMPARE(maximum, 2 * s);
+    QCOMPARE(m_ui->optimizer->plannedBytes(), 20 * 2 * mib);
     QTRY_VERIFY(bar->value() > 0);
+    QVERIFY(bar->value() < MainWindow::progressScale);
     QCOMPARE(button->text(), QStringLiteral("Cancel"));
     QCOMPARE(m_platform->purges.load(), 1);
 
     m_gate->release();
     QTRY_COMPARE(button->text(), QStringLiteral("Optimize Memory"));
-    QVERIFY(!c->threadRunning());
+    QVERIFY(!c->optimizationRunning());
     QVERIFY(bar->isHidden());
     const OptimizerResult result = c->lastOptimizerResult();
     QCOMPARE(result.blocksTaken, 20);
     QCOMPARE(result.blockSize, 2 * mib);
     QCOMPARE(m_gate->freed.load(), 20);
-    // The hidden bar is left at its maximum; the next run starts from a quarter of it.
-    QCOMPARE(c->progressValueBytes(), maximum);
-    QCOMPARE(bar->value(), AppController::progressScale);
+    // S from the figures the window showed: free (with speculative) and inactive of the capture.
+    const MemoryFigures f = m_ui->sampler->latestFigures();
+    const double s = std::trunc(double(f.Free)) + std::trunc(double(f.Inactive));
+    QVERIFY(s > 10e9); // more than 4 GiB: nothing wraps
+    QCOMPARE(result.plan.progressMaximum, 2 * s);
+    // The bar ends full: what was planned was touched.
+    QCOMPARE(bar->value(), MainWindow::progressScale);
 }
 
 void TestAppControllerOptimizer::pressDuringRunCancelsBetweenBlocks()
@@ -173,16 +187,16 @@ void TestAppControllerOptimizer::pressDuringRunCancelsBetweenBlocks()
     m_gate->holdAt = 3;
     c->setBlockAllocator(m_gate->allocator());
 
-    c->deferredGo();
+    c->startOptimization();
     QTRY_VERIFY(m_gate->isWaiting());
     button->click(); // the press during a run
-    QVERIFY(c->cancelRequest());
+    QVERIFY(m_ui->optimizer->cancelRequested());
     QCOMPARE(button->text(), QStringLiteral("Cancel"));
     m_gate->release();
 
     QTRY_COMPARE(button->text(), QStringLiteral("Optimize Memory"));
-    QVERIFY(!c->cancelRequest());
-    QVERIFY(!c->threadRunning());
+    QVERIFY(!m_ui->optimizer->cancelRequested());
+    QVERIFY(!c->optimizationRunning());
     const OptimizerResult result = c->lastOptimizerResult();
     QVERIFY(result.cancelled);
     QCOMPARE(result.blocksTaken, 4); // the block being taken is finished, no fifth
@@ -190,21 +204,29 @@ void TestAppControllerOptimizer::pressDuringRunCancelsBetweenBlocks()
 
     // The next start is a fresh run.
     m_gate->holdAt = -1;
-    c->deferredGo();
+    c->startOptimization();
     QCOMPARE(button->text(), QStringLiteral("Cancel"));
     QTRY_COMPARE(button->text(), QStringLiteral("Optimize Memory"));
     QCOMPARE(c->lastOptimizerResult().blocksTaken, 20);
     QVERIFY(!c->lastOptimizerResult().cancelled);
 }
 
-void TestAppControllerOptimizer::destroyingTheControllerMidRunWaitsAndFrees()
+void TestAppControllerOptimizer::quittingWithEveryWorkerRunningCancelsAndJoinsThem()
 {
     AppController *c = m_ui->controller.get();
     m_gate->holdAt = 2;
     c->setBlockAllocator(m_gate->allocator());
-    c->deferredGo();
+    c->startOptimization();
     QTRY_VERIFY(m_gate->isWaiting());
-    // Quitting mid-run: the worker is told to stop and waited for, its blocks freed.
+    // The process monitor's worker runs while its window is open, and a long benchmark.
+    m_ui->processWindow->show();
+    QTRY_VERIFY(m_ui->topMonitor->isRunning());
+    m_ui->benchmark->totalToAllocate->setText(QStringLiteral("1"));
+    m_ui->benchmark->numOfAllocations->setText(QStringLiteral("2000000"));
+    m_ui->benchmark->runTest();
+    QVERIFY(m_ui->benchmark->isRunning());
+
+    // Quitting: every worker is told to stop and waited for; the run frees its blocks.
     std::thread opener([gate = m_gate] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         gate->release();

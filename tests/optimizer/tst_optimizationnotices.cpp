@@ -1,19 +1,23 @@
-// The notices before and after a run: when they show, what OK stores (at once, on disk),
-// that the one after a run is posted from the worker to the main thread, and its figures.
+// The notices before and after a run: when they show, what OK stores (at once, on disk), and
+// the figures of the one after a run.
 
 #include "../support/RunWatch.h"
 #include "../support/TestSupport.h"
 #include "app/AppController.h"
 #include "app/Interface.h"
 #include "optimizer/MemoryChange.h"
-#include "optimizer/OptimizationNotice.h"
+#include "app/MainWindow.h"
+#include "app/OptimizationNotice.h"
+#include "optimizer/OptimizerController.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -36,17 +40,13 @@ private slots:
     void okWithBoxTickedHidesForGoodAtOnce();
     void okWithBoxClearStoresNothingAndKeepsAnEarlierYes();
     void okWhileARunIsUnderWayStartsNoSecondRun();
-    void afterRunNoticeIsPostedFromTheWorker();
+    void afterRunNoticeShowsWhatTheRunGaveBack();
     void afterRunNoticeHiddenByItsCheckBox();
     void memoryChangeText_data();
     void memoryChangeText();
 
 private:
     AppController *controller() const { return m_ui->controller.get(); }
-    OptimizationNotice *notice(const QPointer<QWidget> &panel) const
-    {
-        return qobject_cast<OptimizationNotice *>(panel.data());
-    }
     QString settingsFile() const { return m_settingsDir->filePath("Kalvoren/Kalvoren.conf"); }
     void writeSettingsFile(const QByteArray &text);
     QByteArray settingsOnDisk() const;
@@ -114,80 +114,87 @@ void TestOptimizationNotices::beforeRunNoticeShowsUnlessHidden()
     QFETCH(bool, shown);
     if (!file.isEmpty())
         writeSettingsFile(file);
-    QCOMPARE(controller()->showHelper1(), shown);
-    QCOMPARE(controller()->OptiInfo1->isVisible(), shown);
+    QCOMPARE(controller()->showNoticeBeforeRun(), shown);
+    QCOMPARE(controller()->noticeBeforeRun()->isVisible(), shown);
 
     // Through the button: a notice means no run until OK; no notice means the run starts.
-    controller()->OptiInfo1->hide();
-    QTest::mouseClick(controller()->theMainButton, Qt::LeftButton);
-    QCOMPARE(controller()->OptiInfo1->isVisible(), shown);
+    controller()->noticeBeforeRun()->hide();
+    QTest::mouseClick(m_ui->mainWindow->mainButton(), Qt::LeftButton);
+    QCOMPARE(controller()->noticeBeforeRun()->isVisible(), shown);
     QCOMPARE(runStarted(*controller(), m_log), !shown);
 }
 
 void TestOptimizationNotices::okWithBoxTickedHidesForGoodAtOnce()
 {
-    QVERIFY(controller()->showHelper1());
-    controller()->OptiInfo1ChkBox->setChecked(true);
-    controller()->mainWindow->hide();
-    QTest::mouseClick(notice(controller()->OptiInfo1)->okButton(), Qt::LeftButton);
+    QVERIFY(controller()->showNoticeBeforeRun());
+    controller()->noticeBeforeRun()->checkBox()->setChecked(true);
+    m_ui->mainWindow->hide();
+    QTest::mouseClick(controller()->noticeBeforeRun()->okButton(), Qt::LeftButton);
 
     // On disk already, not only in QSettings' memory.
     QVERIFY2(settingsOnDisk().contains("hideHelper1=yes"), settingsOnDisk().constData());
-    QVERIFY(!controller()->OptiInfo1->isVisible());
-    QVERIFY(controller()->mainWindow->isVisible());
+    QVERIFY(!controller()->noticeBeforeRun()->isVisible());
+    QVERIFY(m_ui->mainWindow->isVisible());
     QTRY_VERIFY(runStarted(*controller(), m_log));
     QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
 
     // From the next press on, the run starts at once.
-    QVERIFY(!controller()->showHelper1());
-    QVERIFY(!controller()->OptiInfo1->isVisible());
+    QVERIFY(!controller()->showNoticeBeforeRun());
+    QVERIFY(!controller()->noticeBeforeRun()->isVisible());
 }
 
 void TestOptimizationNotices::okWithBoxClearStoresNothingAndKeepsAnEarlierYes()
 {
-    QVERIFY(controller()->showHelper1());
-    controller()->OptiInfo1ChkBox->setChecked(false);
-    controller()->optiInfoOkBtn1();
+    QVERIFY(controller()->showNoticeBeforeRun());
+    controller()->noticeBeforeRun()->checkBox()->setChecked(false);
+    controller()->confirmNoticeBeforeRun();
     QVERIFY(!settingsOnDisk().contains("hideHelper1"));
     QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
-    QVERIFY(controller()->showHelper1()); // shown again at the next press
+    QVERIFY(controller()->showNoticeBeforeRun()); // shown again at the next press
 
     // A clear box at OK never takes back an earlier "yes" (nor does a half-ticked one).
     writeSettingsFile("[General]\nhideHelper1=yes\nhideHelper2=yes\n");
-    controller()->OptiInfo1ChkBox->setCheckState(Qt::PartiallyChecked);
-    controller()->optiInfoOkBtn1();
+    controller()->noticeBeforeRun()->checkBox()->setCheckState(Qt::PartiallyChecked);
+    controller()->confirmNoticeBeforeRun();
     QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
-    controller()->OptiInfo2ChkBox->setChecked(false);
-    controller()->optiInfoOkBtn2();
+    controller()->noticeAfterRun()->checkBox()->setChecked(false);
+    controller()->closeNoticeAfterRun();
     QCOMPARE(QSettings().value("hideHelper1").toString(), QStringLiteral("yes"));
     QCOMPARE(QSettings().value("hideHelper2").toString(), QStringLiteral("yes"));
 }
 
 void TestOptimizationNotices::okWhileARunIsUnderWayStartsNoSecondRun()
 {
-    QVERIFY(controller()->showHelper1());
-    controller()->setThreadRunning(true); // started meanwhile by other means
-    controller()->optiInfoOkBtn1();
-    QVERIFY(!controller()->OptiInfo1->isVisible());
-    QVERIFY(!controller()->cancelRequest()); // OK is no cancel request either
-    controller()->setThreadRunning(false);
+    QVERIFY(controller()->showNoticeBeforeRun());
+    // A run started meanwhile by other means (the bus), held at its first block.
+    std::atomic<bool> release { false };
+    controller()->setBlockAllocator({ [&release](std::size_t size) {
+                                         while (!release.load())
+                                             std::this_thread::yield();
+                                         return std::malloc(size);
+                                     },
+                                      [](void *block) { std::free(block); } });
+    QSignalSpy finished(m_ui->optimizer.get(), &OptimizerController::finished);
+    QVERIFY(m_ui->optimizer->start());
+    controller()->confirmNoticeBeforeRun();
+    QVERIFY(!controller()->noticeBeforeRun()->isVisible());
+    QVERIFY(!m_ui->optimizer->cancelRequested()); // OK is no cancel request either
+    release.store(true);
+    QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
     QTest::qWait(50);
-    QVERIFY(!runStarted(*controller(), m_log));
+    QCOMPARE(finished.size(), 1);
 }
 
-void TestOptimizationNotices::afterRunNoticeIsPostedFromTheWorker()
+void TestOptimizationNotices::afterRunNoticeShowsWhatTheRunGaveBack()
 {
     writeSettingsFile("[General]\nhideHelper1=yes\n");
-    QVERIFY(!controller()->showHelper1()); // the moment before a run: 100 MB free
+    QVERIFY(!controller()->showNoticeBeforeRun()); // the moment before a run: 100 MB free
     m_proc.setMemory(600, 10, 900);        // what the run gave back
 
-    std::thread worker([this] { controller()->showHelper2(); });
-    worker.join();
-    // The worker only posted: nothing is on screen until the main thread gets to it.
-    QVERIFY(!controller()->OptiInfo2->isVisible());
-    QTRY_VERIFY(controller()->OptiInfo2->isVisible());
+    controller()->showNoticeAfterRun();
+    QVERIFY(controller()->noticeAfterRun()->isVisible());
 
-    const QString text = controller()->OptiInfo2Text->text();
+    const QString text = controller()->noticeAfterRun()->textLabel()->text();
     QVERIFY2(text.contains(QStringLiteral("Free memory: 100.00 MB \u2192 600.00 MB "
                                           "(+500.00 MB)")),
              qPrintable(text));
@@ -195,20 +202,19 @@ void TestOptimizationNotices::afterRunNoticeIsPostedFromTheWorker()
                                           "(+600.00 MB)")),
              qPrintable(text));
 
-    controller()->OptiInfo2ChkBox->setChecked(true);
-    QTest::mouseClick(notice(controller()->OptiInfo2)->okButton(), Qt::LeftButton);
-    QVERIFY(!controller()->OptiInfo2->isVisible());
+    controller()->noticeAfterRun()->checkBox()->setChecked(true);
+    QTest::mouseClick(controller()->noticeAfterRun()->okButton(), Qt::LeftButton);
+    QVERIFY(!controller()->noticeAfterRun()->isVisible());
     QVERIFY2(settingsOnDisk().contains("hideHelper2=yes"), settingsOnDisk().constData());
 }
 
 void TestOptimizationNotices::afterRunNoticeHiddenByItsCheckBox()
 {
     writeSettingsFile("[General]\nhideHelper2=yes\n");
-    controller()->showHelper2();
-    QTest::qWait(50);
-    QVERIFY(!controller()->OptiInfo2->isVisible());
+    controller()->showNoticeAfterRun();
+    QVERIFY(!controller()->noticeAfterRun()->isVisible());
     // Hiding the second notice does not hide the first.
-    QVERIFY(controller()->showHelper1());
+    QVERIFY(controller()->showNoticeBeforeRun());
 }
 
 void TestOptimizationNotices::memoryChangeText_data()

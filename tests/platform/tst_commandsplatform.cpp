@@ -39,11 +39,10 @@ void tst_CommandsPlatform::readsVmStatFromPath()
 
     const std::unique_ptr<Platform> platform = createPlatform(PlatformKind::Commands);
     QCOMPARE(platform->name(), QStringLiteral("commands"));
-    const auto f = figuresFromVmStat(platform->vmStatText(),
-                                     patternForFrameworkVersion(platform->frameworkVersion()));
+    const std::optional<MemorySample> sample = platform->readMemory();
     qputenv("PATH", m_path);
-    QVERIFY(f);
-    QCOMPARE(megabytesText(f->Free), QStringLiteral("9477.79 MB"));
+    QVERIFY(sample);
+    QCOMPARE(megabytesText(figuresFromSample(*sample).Free), QStringLiteral("9477.79 MB"));
 }
 
 void tst_CommandsPlatform::missingCommandGivesAnEmptyTextAndAReason()
@@ -51,11 +50,12 @@ void tst_CommandsPlatform::missingCommandGivesAnEmptyTextAndAReason()
     QTemporaryDir empty;
     qputenv("PATH", empty.path().toLocal8Bit());
     const std::unique_ptr<Platform> platform = createPlatform(PlatformKind::Commands);
-    QString error;
-    const QString text = platform->vmStatText(&error);
+    PlatformError error;
+    const std::optional<MemorySample> sample = platform->readMemory(&error);
     qputenv("PATH", m_path);
-    QVERIFY(text.isEmpty());
-    QVERIFY(!error.isEmpty());
+    QVERIFY(!sample);
+    QCOMPARE(error.kind, PlatformError::Kind::Unreadable);
+    QVERIFY(!error.message.isEmpty());
 }
 
 QTEST_APPLESS_MAIN(tst_CommandsPlatform)

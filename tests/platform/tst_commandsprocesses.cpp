@@ -1,5 +1,5 @@
 #include "platform/commands/CommandsPlatform.h"
-#include "processes/TopText.h"
+#include "platform/commands/TopText.h"
 #include "../support/SleepChild.h"
 
 #include <QDir>
@@ -77,9 +77,11 @@ private slots:
     void topRunsTheOriginalCommandLine()
     {
         CommandsPlatform platform(1038, osascript());
-        const QByteArray text = platform.topText();
-        QCOMPARE(readAll(log("top-args")), QByteArray("-l 1 -o rsize -stats pid,rsize,cpu,command\n"));
-        QCOMPARE(parseTopText(text).size(), 15);
+        const std::optional<QList<ProcessRow>> rows = platform.readProcesses();
+        QCOMPARE(readAll(log("top-args")),
+                 QByteArray("-l 1 -o rsize -stats pid,rsize,cpu,command\n"));
+        QVERIFY(rows);
+        QCOMPARE(rows->size(), 15);
     }
 
     void shellMetacharactersInNamesAreNeverRun_data()

@@ -106,7 +106,7 @@ void tst_ProcMemInfo::capturedFiles()
     const MemoryPartitionResult result = partitionMemory(info, pageSize);
     QCOMPARE(result.error, error);
     if (!error.isEmpty()) {
-        QVERIFY(renderVmStat(info, {}, pageSize).text.isEmpty());
+        QVERIFY(!sampleFromMemInfo(info, {}, pageSize));
         return;
     }
     const MemoryPartition &p = result.partition;
@@ -129,9 +129,13 @@ void tst_ProcMemInfo::renderedTextGivesTheSameFigures()
 {
     const MemInfo info = parseMemInfo(readData(QStringLiteral("sysstat-root1.meminfo")));
     const VmCounters counters = parseVmCounters(readData(QStringLiteral("sysstat-root1.vmstat")));
-    const VmStatRendering rendering = renderVmStat(info, counters, 4096);
-    QVERIFY(rendering.error.isEmpty());
-    const QString text = QString::fromLatin1(rendering.text);
+    const std::optional<MemorySample> sample = sampleFromMemInfo(info, counters, 4096);
+    QVERIFY(sample);
+    // The same figures straight from the sample and through its vm_stat rendering.
+    QCOMPARE(figuresFromSample(*sample),
+             *figuresFromVmStat(QString::fromLatin1(renderVmStat(*sample)),
+                                VmStatPattern::EightGroups));
+    const QString text = QString::fromLatin1(renderVmStat(*sample));
     QCOMPARE(patternForText(text), VmStatPattern::EightGroups);
     const auto f = figuresFromVmStat(text, VmStatPattern::EightGroups);
     QVERIFY(f);
@@ -167,11 +171,11 @@ void tst_ProcMemInfo::vmCountersBecomePages()
     QCOMPARE(c.pageOutKb, quint64(1541180581));
     const MemInfo info = parseMemInfo(readData(QStringLiteral("node_exporter-fixture.meminfo")));
     // 16 KiB pages (arm64 kernels): page-ins are counted in pages of that size.
-    const auto f = figuresFromVmStat(QString::fromLatin1(renderVmStat(info, c, 16384).text),
-                                     VmStatPattern::EightGroups);
-    QVERIFY(f);
-    QCOMPARE(f->Ins, float(7344136 / 16));
-    QCOMPARE(f->Free, float(225472 / 16 * 16384.0));
+    const std::optional<MemorySample> sample = sampleFromMemInfo(info, c, 16384);
+    QVERIFY(sample);
+    const MemoryFigures f = figuresFromSample(*sample);
+    QCOMPARE(f.Ins, float(7344136 / 16));
+    QCOMPARE(f.Free, float(225472 / 16 * 16384.0));
 }
 
 void tst_ProcMemInfo::garbageNeverBecomesFigures()
@@ -199,37 +203,38 @@ void tst_ProcMemInfo::linuxPlatformReadsItsRoot()
     writeFile(root.filePath(QStringLiteral("vmstat")), readData(QStringLiteral("sysstat-root1.vmstat")));
     LinuxPlatform platform(root.path());
     QCOMPARE(platform.frameworkVersion() >= 1038, true);
-    QString error;
-    const QString first = platform.vmStatText(&error);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    QVERIFY(first.contains(QLatin1String("Pages speculative:")));
-    // Reading again through the kept descriptor gives the same text, not an empty one.
-    QCOMPARE(platform.vmStatText(), first);
-    QCOMPARE(platform.readMemInfo().memAvailable.value_or(0), quint64(4389516));
+    PlatformError error;
+    const std::optional<MemorySample> first = platform.readMemory(&error);
+    QVERIFY2(first, qPrintable(error.message));
+    QCOMPARE(first->availableBytes.value_or(0), quint64(4389516) * 1024);
+    QVERIFY(!first->speculativeBytes);
+    // Reading again through the kept descriptor gives the same sample, not an empty one.
+    QCOMPARE(platform.readMemory(), first);
 
     // Without /proc/vmstat the counts are 0 but the figures still come.
     QTemporaryDir bare;
     writeFile(bare.filePath(QStringLiteral("meminfo")), readData(QStringLiteral("facter-old-short.meminfo")));
     LinuxPlatform barePlatform(bare.path());
-    const auto f = figuresFromVmStat(barePlatform.vmStatText(), VmStatPattern::EightGroups);
-    QVERIFY(f);
-    QCOMPARE(f->Ins, 0.0f);
+    const std::optional<MemorySample> bareSample = barePlatform.readMemory();
+    QVERIFY(bareSample);
+    QCOMPARE(bareSample->pageIns, quint64(0));
 }
 
 void tst_ProcMemInfo::linuxPlatformSaysWhatIsMissing()
 {
     QTemporaryDir root;
     LinuxPlatform missing(root.path());
-    QString error;
-    QCOMPARE(missing.vmStatText(&error), QString());
-    QVERIFY2(error.contains(QLatin1String("meminfo")), qPrintable(error));
+    PlatformError error;
+    QVERIFY(!missing.readMemory(&error));
+    QCOMPARE(error.kind, PlatformError::Kind::Unreadable);
+    QVERIFY2(error.message.contains(QLatin1String("meminfo")), qPrintable(error.message));
 
     writeFile(root.filePath(QStringLiteral("meminfo")),
               readData(QStringLiteral("gopsutil-anonhugepages-3lines.meminfo")));
     LinuxPlatform short3(root.path());
-    error.clear();
-    QCOMPARE(short3.vmStatText(&error), QString());
-    QCOMPARE(error, QStringLiteral("/proc/meminfo has no Active field"));
+    QVERIFY(!short3.readMemory(&error));
+    QCOMPARE(error.kind, PlatformError::Kind::MissingField);
+    QCOMPARE(error.message, QStringLiteral("/proc/meminfo has no Active field"));
 }
 
 QTEST_APPLESS_MAIN(tst_ProcMemInfo)

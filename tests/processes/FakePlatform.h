@@ -1,27 +1,35 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/commands/TopText.h"
 
 #include <QMutex>
 #include <QStringList>
 
 #include <atomic>
 
-// A platform whose top text the test sets, and that records the quit requests it gets.
+// A platform whose processes the test sets as top text, and that records the quit requests it
+// gets.
 class FakePlatform : public Kalvoren::Platform
 {
 public:
     QString name() const override { return QStringLiteral("fake"); }
     double frameworkVersion() const override { return 1038; }
-    QString vmStatText(QString *) override { return QString(); }
+    std::optional<Kalvoren::MemorySample> readMemory(Kalvoren::PlatformError *) override
+    {
+        return std::nullopt;
+    }
 
-    QByteArray topText(QString *error) override
+    std::optional<QList<Kalvoren::ProcessRow>>
+    readProcesses(Kalvoren::PlatformError *error) override
     {
         ++topCalls;
         QMutexLocker locker(&mutex);
-        if (text.isEmpty() && error)
-            *error = QStringLiteral("fake top failed");
-        return text;
+        if (text.isEmpty())
+            return Kalvoren::readingFailed<QList<Kalvoren::ProcessRow>>(
+                    error, Kalvoren::PlatformError::Kind::Unreadable,
+                    QStringLiteral("fake top failed"));
+        return Kalvoren::processRowsFromTopText(text);
     }
     Kalvoren::ProcessActionResult quitProcess(const QString &pidText) override
     {

@@ -37,7 +37,8 @@ private slots:
         FakePlatform platform;
         TopMonitor monitor(&platform);
         ProcessWindow window(&monitor);
-        monitor.applyLines(parseTopText(FakePlatform::topWith({ { 10, "a" }, { 20, "b" } })));
+        monitor.applyLines(
+                processRowsFromTopText(FakePlatform::topWith({ { 10, "a" }, { 20, "b" } })));
         QTableView *table = window.theTableView();
         table->selectRow(1);
         QCOMPARE(monitor.selectedPid(), QStringLiteral("20"));

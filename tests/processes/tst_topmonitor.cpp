@@ -16,7 +16,7 @@ void refreshWith(TopMonitor &monitor, FakePlatform &platform, const QByteArray &
     platform.setText(text);
     monitor.updateTop();
     // updateReady is the worker's to set; applyLines is what poll does with the snapshot.
-    monitor.applyLines(parseTopText(text));
+    monitor.applyLines(processRowsFromTopText(text));
 }
 
 } // namespace
@@ -132,10 +132,10 @@ private slots:
         FakePlatform platform;
         TopMonitor monitor(&platform);
         refreshWith(monitor, platform, FakePlatform::topWith({ { 300, "Web  Content" } }));
-        QCOMPARE(monitor.cellValue(QStringLiteral("0"), 0).toString(), QStringLiteral("9M"));
+        QCOMPARE(monitor.cellValue(QStringLiteral("0"), 0).toString(), QStringLiteral("9216K"));
         QCOMPARE(monitor.cellValue(QStringLiteral("1"), 0).toString(),
                  QStringLiteral("Web Content"));
-        QCOMPARE(monitor.cellValue(QStringLiteral("size"), 0).toString(), QStringLiteral("9M"));
+        QCOMPARE(monitor.cellValue(QStringLiteral("size"), 0).toString(), QStringLiteral("9216K"));
         QVERIFY(!monitor.cellValue(QStringLiteral("2"), 0).isValid());
         QVERIFY(!monitor.cellValue(QStringLiteral("0"), 1).isValid());
         QCOMPARE(monitor.data(monitor.index(0, 1)).toString(), QStringLiteral("Web Content"));

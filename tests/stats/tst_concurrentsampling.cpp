@@ -1,15 +1,14 @@
 // The sampler's helpers promise to be safe from several threads at once: the pattern cache in
-// Kesh, the Linux platform's kept descriptors, and the controller's figures that workers read
+// Kesh, the Linux platform's kept descriptors, and the sampler's figures that workers read
 // while the main thread samples. Run under ThreadSanitizer (label "threaded") these also show
 // data races that happen not to corrupt anything here.
-#include "app/AppController.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxPlatform.h"
-#include "stats/Kesh.h"
+#include "platform/commands/Kesh.h"
 #include "stats/MemoryFigures.h"
+#include "stats/MemorySampler.h"
 
 #include <QFile>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,9 +37,9 @@ public:
     AlternatingPlatform(QString first, QString second) : m_texts { first, second } { }
     QString name() const override { return QStringLiteral("alternating"); }
     double frameworkVersion() const override { return frameworkVersion1038; }
-    QString vmStatText(QString * = nullptr) override
+    std::optional<MemorySample> readMemory(PlatformError * = nullptr) override
     {
-        return m_texts[m_next.fetch_add(1) % 2];
+        return sampleFromVmStat(m_texts[m_next.fetch_add(1) % 2], VmStatPattern::EightGroups);
     }
 
 private:
@@ -98,8 +97,8 @@ void TestConcurrentSampling::linuxPlatformFromManyThreads()
                             root.filePath(QLatin1String(name))));
     }
     LinuxPlatform platform(root.path());
-    const QString expected = platform.vmStatText();
-    QVERIFY(expected.contains(QLatin1String("Pages speculative:")));
+    const std::optional<MemorySample> expected = platform.readMemory();
+    QVERIFY(expected && expected->totalBytes > 0);
 
     std::atomic<int> wrong { 0 };
     runThreads([&](int t) {
@@ -107,7 +106,7 @@ void TestConcurrentSampling::linuxPlatformFromManyThreads()
             if ((round + t) % 3 == 0) {
                 if (!platform.readMemInfo().memTotal)
                     ++wrong;
-            } else if (platform.vmStatText() != expected) {
+            } else if (platform.readMemory() != expected) {
                 ++wrong;
             }
         }
@@ -124,12 +123,11 @@ void TestConcurrentSampling::workersReadWholeFiguresWhileSampling()
     QVERIFY(a && b);
     QVERIFY(a->Free != b->Free && a->Inactive != b->Inactive);
 
-    AppController controller(std::make_unique<AlternatingPlatform>(first, second));
-    QLabel freeLabel;
-    controller.freeInfo = &freeLabel;
+    AlternatingPlatform platform(first, second);
+    MemorySampler sampler(platform);
 
-    // Workers read a figure at a time, as the optimizer and the benchmark do, and raise and
-    // clear the cancel request; every value they see must be one a sample stored.
+    // Workers read the figures, as the optimizer and the benchmark do; every pair they see
+    // must be one a sample stored, never free from one sample and inactive from another.
     std::atomic<bool> stop { false };
     std::atomic<int> torn { 0 };
     std::atomic<long> reads { 0 };
@@ -137,29 +135,25 @@ void TestConcurrentSampling::workersReadWholeFiguresWhileSampling()
     for (int t = 0; t < 2; ++t) {
         workers.emplace_back([&] {
             while (!stop.load()) {
-                const float free = controller.Free();
-                const float inactive = controller.Inactive();
-                if (free != 0 && free != a->Free && free != b->Free)
+                const MemoryFigures f = sampler.latestFigures();
+                const bool none = f.Free == 0 && f.Inactive == 0;
+                const bool fromA = f.Free == a->Free && f.Inactive == a->Inactive;
+                const bool fromB = f.Free == b->Free && f.Inactive == b->Inactive;
+                if (!none && !fromA && !fromB)
                     ++torn;
-                if (inactive != 0 && inactive != a->Inactive && inactive != b->Inactive)
-                    ++torn;
-                controller.setCancelRequest(!controller.cancelRequest());
                 ++reads;
             }
         });
     }
     for (int sample = 0; sample < 2000; ++sample)
-        controller.updateMemoryStats();
+        sampler.sampleNow();
     // Let the workers overlap at least a few samples even on a loaded machine.
     while (reads.load() < 1000)
-        controller.updateMemoryStats();
+        sampler.sampleNow();
     stop.store(true);
     for (std::thread &worker : workers)
         worker.join();
-
     QCOMPARE(torn.load(), 0);
-    const bool lastWasFirst = controller.Free() == a->Free;
-    QCOMPARE(freeLabel.text(), megabytesText(lastWasFirst ? a->Free : b->Free));
 }
 
 QTEST_MAIN(TestConcurrentSampling)

@@ -35,6 +35,7 @@ private slots:
     void noMatchGivesNothing();
     void textsUseAPointWhateverTheLocale();
     void oneGibibyteStaysInMegabytes();
+    void exactTiesRoundToEvenAsPrintfDoes();
     void largeCountsLoseLowBitsButNotTheirSize();
     void totalUnusedClampsInsteadOfWrapping();
 };
@@ -141,7 +142,8 @@ void tst_MemoryFigures::noMatchGivesNothing()
 {
     QVERIFY(!figuresFromVmStat(QString(), VmStatPattern::EightGroups));
     QVERIFY(!figuresFromVmStat(QStringLiteral("Pages free: 12."), VmStatPattern::SevenGroups));
-    QVERIFY(!figuresFromValues({ "4096", "1", "2" }, VmStatPattern::SevenGroups));
+    QVERIFY(!figuresFromVmStat(QStringLiteral("4096 bytes Pages free: 1. Pages active: 2."),
+                               VmStatPattern::SevenGroups));
 }
 
 void tst_MemoryFigures::textsUseAPointWhateverTheLocale()
@@ -164,6 +166,16 @@ void tst_MemoryFigures::oneGibibyteStaysInMegabytes()
 {
     QCOMPARE(megabytesText(1073741824.0f), QStringLiteral("1024.00 MB"));
     QCOMPARE(megabytesText(64.0f * 1073741824.0f), QStringLiteral("65536.00 MB"));
+}
+
+void tst_MemoryFigures::exactTiesRoundToEvenAsPrintfDoes()
+{
+    // 32 pages of 4096 bytes are exactly 0.125 MB: printf's "%.2f" gives 0.12, not 0.13.
+    QCOMPARE(megabytesText(32.0f * 4096.0f), QStringLiteral("0.12 MB"));
+    QCOMPARE(megabytesText(96.0f * 4096.0f), QStringLiteral("0.38 MB")); // 0.375
+    QCOMPARE(gigabytesText(1.125f), QStringLiteral("1.12 GB"));
+    QCOMPARE(fixedText(-0.0078125, 6), QStringLiteral("-0.007812")); // the log's "%f"
+    QCOMPARE(shownMegabytes(32.0f * 4096.0f), 0.12f);
 }
 
 void tst_MemoryFigures::largeCountsLoseLowBitsButNotTheirSize()

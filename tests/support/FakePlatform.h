@@ -1,6 +1,5 @@
 #pragma once
 
-#include "VmStatText.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -8,21 +7,28 @@
 #include <optional>
 
 // A platform for tests: the memory figures and the available memory are whatever the test
-// sets, laid out as vm_stat text with 4096-byte pages.
+// sets, in 4096-byte pages.
 class FakePlatform : public Kalvoren::Platform
 {
 public:
     QString name() const override { return QStringLiteral("fake"); }
     double frameworkVersion() const override { return 1038.0; }
-    QString vmStatText(QString *error = nullptr) override
+    std::optional<Kalvoren::MemorySample>
+    readMemory(Kalvoren::PlatformError *error = nullptr) override
     {
-        if (failing) {
-            if (error)
-                *error = QStringLiteral("fake failure");
-            return QString(QLatin1String(""));
-        }
-        return ::vmStatText(freeBytes / 4096, activeBytes / 4096, inactiveBytes / 4096,
-                            wiredBytes / 4096);
+        if (failing)
+            return Kalvoren::readingFailed<Kalvoren::MemorySample>(
+                    error, Kalvoren::PlatformError::Kind::Unreadable,
+                    QStringLiteral("fake failure"));
+        Kalvoren::MemorySample sample;
+        sample.freeBytes = freeBytes / 4096 * 4096;
+        sample.activeBytes = activeBytes / 4096 * 4096;
+        sample.inactiveBytes = inactiveBytes / 4096 * 4096;
+        sample.wiredBytes = wiredBytes / 4096 * 4096;
+        sample.totalBytes = sample.freeBytes + sample.activeBytes + sample.inactiveBytes
+                + sample.wiredBytes;
+        sample.availableBytes = availableBytes;
+        return sample;
     }
     std::optional<Kalvoren::MemoryRoom> memoryRoom() override
     {

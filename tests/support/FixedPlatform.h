@@ -2,12 +2,14 @@
 
 #include "VmStatText.h"
 #include "platform/Platform.h"
+#include "platform/commands/VmStatText.h"
 
 #include <memory>
 
 namespace Kalvoren {
 
-// A platform whose vm_stat text the test sets; the figures follow from the page counts.
+// A platform whose vm_stat text the test sets; the sample is what the eight-group pattern
+// reads from it (none when it does not match).
 class FixedPlatform : public Platform
 {
 public:
@@ -37,7 +39,15 @@ public:
 
     QString name() const override { return QStringLiteral("fixed"); }
     double frameworkVersion() const override { return 1038; }
-    QString vmStatText(QString *) override { return m_state->text; }
+    std::optional<MemorySample> readMemory(PlatformError *error) override
+    {
+        std::optional<MemorySample> sample =
+                sampleFromVmStat(m_state->text, VmStatPattern::EightGroups);
+        if (!sample)
+            return readingFailed<MemorySample>(error, PlatformError::Kind::UnexpectedText,
+                                               QStringLiteral("no match"));
+        return sample;
+    }
 
 private:
     std::shared_ptr<State> m_state;

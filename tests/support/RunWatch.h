@@ -2,12 +2,17 @@
 // Watches the log and the controller to tell whether a press got as far as starting a run.
 
 #include "app/AppController.h"
+#include "optimizer/OptimizerController.h"
 
 #include <QMutex>
 #include <QMutexLocker>
-#include <QPushButton>
 #include <QStringList>
 #include <QtGlobal>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <thread>
 
 namespace KalvorenTest {
 
@@ -74,24 +79,45 @@ private:
     QtMessageHandler m_previous = nullptr;
 };
 
-// True once a run has been started: the run titles the button "Cancel" and raises
-// threadRunning; a build whose optimizer is still the placeholder says so in the log instead.
-inline bool runStarted(const AppController &controller, const LogCapture &log)
+// True once a run has been started: it is under way, or it has already ended (a fresh
+// controller has no result of a run).
+inline bool runStarted(const AppController &controller, const LogCapture &)
 {
-    if (controller.threadRunning())
-        return true;
-    if (controller.theMainButton && controller.theMainButton->text() == QLatin1String("Cancel"))
-        return true;
-    return !log.linesStartingWith(QStringLiteral("The optimizer is not part of this build"))
-                    .isEmpty();
+    return controller.optimizationRunning() || controller.lastOptimizerResult().plan.count > 0;
 }
 
 // True when no run is under way any more (or none was started).
 inline bool runOver(const AppController &controller)
 {
-    return !controller.threadRunning()
-            && !(controller.theMainButton
-                 && controller.theMainButton->text() == QLatin1String("Cancel"));
+    return !controller.optimizationRunning();
 }
+
+// A run under way: started on optimizer and held at its first block until release() (or the
+// end of the scope), so that a press meanwhile only asks it to cancel.
+class HeldRun
+{
+public:
+    HeldRun(AppController &controller, Kalvoren::OptimizerController &optimizer)
+    {
+        std::shared_ptr<std::atomic<bool>> open = m_open;
+        controller.setBlockAllocator({ [open](std::size_t size) {
+                                          while (!open->load())
+                                              std::this_thread::yield();
+                                          return std::malloc(size);
+                                      },
+                                       [](void *block) { std::free(block); } });
+        m_started = optimizer.start();
+    }
+    ~HeldRun() { release(); }
+    HeldRun(const HeldRun &) = delete;
+    HeldRun &operator=(const HeldRun &) = delete;
+
+    bool started() const { return m_started; }
+    void release() { m_open->store(true); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> m_open = std::make_shared<std::atomic<bool>>(false);
+    bool m_started = false;
+};
 
 } // namespace KalvorenTest

@@ -1,7 +1,5 @@
 // Pixel tests of the pie: slice colours at known angles, the empty and degenerate cases, the
 // shadow and ring, and the status and application icons made from it.
-#include "../support/FixedPlatform.h"
-#include "app/AppController.h"
 #include "views/IconRenderer.h"
 #include "views/PieSlice.h"
 #include "views/StatsView.h"
@@ -79,14 +77,11 @@ class TestStatsView : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<AppController> m_controller;
+    PieFigures m_figures;
 
     void setFigures(const Figures &f)
     {
-        m_controller->setWired(f.wired);
-        m_controller->setActive(f.active);
-        m_controller->setInactive(f.inactive);
-        m_controller->setFree(f.free);
+        m_figures = { f.free, f.inactive, f.active, f.wired };
     }
 
     // The full pie of a view of the given size, drawn as the view draws itself, on a
@@ -116,8 +111,7 @@ private:
 private slots:
     void init()
     {
-        auto state = std::make_shared<FixedPlatform::State>();
-        m_controller = std::make_unique<AppController>(std::make_unique<FixedPlatform>(state));
+        m_figures = {};
         // Any warning (NaN angles, bad arcs) is a failure here.
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
     }
@@ -151,7 +145,7 @@ private slots:
         QFETCH(QList<Probe>, probes);
         setFigures(figures);
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         view.setmode(IconMono); // the full view ignores the style
         // 160 wide: pie rect (9.6, 9.6, 140.8, 140.8), slices' radius 69.4 about (80, 80).
         const QImage image = renderFull(view, QSize(160, 160));
@@ -184,7 +178,7 @@ private slots:
         QFETCH(QList<Probe>, probes);
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         view.setmode(mode);
         // At 4 device pixels per point the probes sit well inside their slices.
         const QImage icon =
@@ -199,7 +193,7 @@ private slots:
     {
         setFigures({ 0, 0, 0, 4e9f });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         const QImage image = renderFull(view, QSize(160, 160));
         QList<Probe> probes;
         for (int angle = -180; angle < 180; angle += 15)
@@ -227,7 +221,7 @@ private slots:
         // Without wired memory active starts at 12 o'clock: 90 down to 0 degrees.
         setFigures({ wired, 1, 1, 2 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         const QImage image = renderFull(view, QSize(160, 160));
         QCOMPARE(countSaturated(image, Qt::red), 0);
         checkProbes(image, QPointF(80, 80), 69.4 * 0.6,
@@ -239,7 +233,7 @@ private slots:
     {
         setFigures({ 0, 0, 0, 0 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         const QImage image = renderFull(view, QSize(160, 160));
         for (const QColor &c : { QColor(Qt::red), QColor(Qt::yellow), QColor(Qt::blue),
                                  QColor(Qt::green) })
@@ -250,7 +244,7 @@ private slots:
         QCOMPARE(centre.red(), centre.green());
         QCOMPARE(centre.green(), centre.blue());
 
-        // So is it without a controller at all, and in the status icon.
+        // So is it in a view never given figures, and in the status icon.
         StatsView lone;
         const QImage loneImage = renderFull(lone, QSize(160, 160));
         QCOMPARE(pixelAt(loneImage, QPointF(80, 80)), centre);
@@ -264,7 +258,7 @@ private slots:
     {
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         const QImage image = renderFull(view, QSize(160, 160));
         // Disc: oval in (9.6, 9.6, 140.8, 140.8), radius 70.4; probe 3 points outside it.
         const int lowerRight = pixelAt(image, polar(QPointF(80, 80), 73.4, -45)).alpha();
@@ -293,7 +287,7 @@ private slots:
     {
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         const QImage icon = renderStatusIcon(view, 4.0).convertToFormat(QImage::Format_ARGB32);
         // Ring oval (1.64, 2.44, 15.72, 16.72): its bottom runs at y 19.16, 1.3 below the
         // slices' circle, where nothing else is drawn.
@@ -309,7 +303,7 @@ private slots:
     {
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         // 200 x 100: slices' circle about (100, 50), radius 87, taller than the view and
         // the disc, so the wired slice shows above the disc's top (y 12).
         const QImage wide = renderFull(view, QSize(200, 100));
@@ -328,7 +322,7 @@ private slots:
     {
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         renderFull(view, QSize(160, 160));
         renderFull(view, QSize(160, 160));
         renderStatusIcon(view, 2.0); // sharp shadow: no blur
@@ -375,7 +369,7 @@ private slots:
     {
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         view.setmode(IconColor);
         const QImage icon = renderStatusIcon(view, 2.0).convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(icon.size(), QSize(40, 40));
@@ -393,7 +387,7 @@ private slots:
     {
         setFigures({ 1, 1, 1, 1 });
         StatsView view;
-        view.setController(m_controller.get());
+        view.setFigures(m_figures);
         view.resize(160, 160);
         view.setmode(IconMono);
         const QImage icon = renderAppIcon(view, 256).convertToFormat(QImage::Format_ARGB32);

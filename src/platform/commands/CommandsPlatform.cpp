@@ -1,6 +1,8 @@
 #include "CommandsPlatform.h"
 
-#include "stats/Kesh.h"
+#include "Kesh.h"
+#include "TopText.h"
+#include "VmStatText.h"
 
 #include <QDebug>
 
@@ -28,12 +30,19 @@ double CommandsPlatform::frameworkVersion() const
     return m_frameworkVersion;
 }
 
-QString CommandsPlatform::vmStatText(QString *error)
+std::optional<MemorySample> CommandsPlatform::readMemory(PlatformError *error)
 {
     const QString text = Kesh::shellcmd(QStringLiteral("vm_stat"));
-    if (text.isEmpty() && error)
-        *error = QStringLiteral("vm_stat printed nothing");
-    return text;
+    if (text.isEmpty())
+        return readingFailed<MemorySample>(error, PlatformError::Kind::Unreadable,
+                                           QStringLiteral("vm_stat printed nothing"));
+    std::optional<MemorySample> sample =
+            sampleFromVmStat(text, patternForFrameworkVersion(m_frameworkVersion));
+    if (!sample)
+        return readingFailed<MemorySample>(error, PlatformError::Kind::UnexpectedText,
+                                           QStringLiteral("vm_stat printed no memory figures "
+                                                          "in the expected layout"));
+    return sample;
 }
 
 // -- optimizer --
@@ -89,24 +98,23 @@ QString appleScriptString(QString text)
 
 } // namespace
 
-QByteArray CommandsPlatform::topText(QString *error)
+std::optional<QList<ProcessRow>> CommandsPlatform::readProcesses(PlatformError *error)
 {
     // Straight through popen: the text is bytes and may be long; no per-line chunking.
     FILE *stream = popen("top -l 1 -o rsize -stats pid,rsize,cpu,command", "r");
-    if (!stream) {
-        if (error)
-            *error = QStringLiteral("cannot start top");
-        return {};
-    }
+    if (!stream)
+        return readingFailed<QList<ProcessRow>>(error, PlatformError::Kind::Unreadable,
+                                                QStringLiteral("cannot start top"));
     QByteArray text;
     char buffer[4096];
     size_t n = 0;
     while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
         text.append(buffer, qsizetype(n));
     pclose(stream);
-    if (text.isEmpty() && error)
-        *error = QStringLiteral("top printed nothing");
-    return text;
+    if (text.isEmpty())
+        return readingFailed<QList<ProcessRow>>(error, PlatformError::Kind::Unreadable,
+                                                QStringLiteral("top printed nothing"));
+    return processRowsFromTopText(text);
 }
 
 ProcessActionResult CommandsPlatform::quitProcess(const QString &pidText)

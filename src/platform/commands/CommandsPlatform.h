@@ -16,7 +16,8 @@ public:
 
     QString name() const override;
     double frameworkVersion() const override;
-    QString vmStatText(QString *error = nullptr) override;
+    // Runs vm_stat and reads it with the pattern for the framework version.
+    std::optional<MemorySample> readMemory(PlatformError *error = nullptr) override;
 
     // -- optimizer --
     // Runs "purge" through the shell; its output is ignored.
@@ -24,7 +25,8 @@ public:
     // Systems with these tools page out rather than kill: no limit is known.
     std::optional<MemoryRoom> memoryRoom() override;
     // -- process monitor --
-    QByteArray topText(QString *error = nullptr) override;
+    // Runs `top -l 1 -o rsize -stats pid,rsize,cpu,command` and reads its process lines.
+    std::optional<QList<ProcessRow>> readProcesses(PlatformError *error = nullptr) override;
     ProcessActionResult quitProcess(const QString &pidText) override;
     ProcessActionResult forceQuitProcess(const QString &pidText) override;
 

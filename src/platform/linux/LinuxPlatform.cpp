@@ -1,6 +1,6 @@
 #include "LinuxPlatform.h"
 
-#include "ProcTop.h"
+#include "ProcProcesses.h"
 
 #include <QFile>
 
@@ -85,33 +85,35 @@ MemInfo LinuxPlatform::readMemInfo(QString *error)
     return parseMemInfo(m_meminfoBuffer);
 }
 
-QString LinuxPlatform::vmStatText(QString *error)
+std::optional<MemorySample> LinuxPlatform::readMemory(PlatformError *error)
 {
     QMutexLocker locker(&m_mutex);
-    if (!readProcFile(&m_meminfoFd, "meminfo", &m_meminfoBuffer, error))
-        return QString(QLatin1String(""));
+    QString message;
+    if (!readProcFile(&m_meminfoFd, "meminfo", &m_meminfoBuffer, &message))
+        return readingFailed<MemorySample>(error, PlatformError::Kind::Unreadable, message);
     const MemInfo info = parseMemInfo(m_meminfoBuffer);
     // Page-in and page-out counts are a nicety; a missing /proc/vmstat leaves them 0.
     VmCounters counters;
     if (readProcFile(&m_vmstatFd, "vmstat", &m_vmstatBuffer, nullptr))
         counters = parseVmCounters(m_vmstatBuffer);
-    const VmStatRendering rendering = renderVmStat(info, counters, m_pageSize);
-    if (!rendering.error.isEmpty()) {
-        if (error)
-            *error = rendering.error;
-        return QString(QLatin1String(""));
-    }
-    return QString::fromLatin1(rendering.text);
+    std::optional<MemorySample> sample = sampleFromMemInfo(info, counters, m_pageSize, &message);
+    if (!sample)
+        return readingFailed<MemorySample>(error, PlatformError::Kind::MissingField, message);
+    return sample;
 }
 
 // -- process monitor --
 
-QByteArray LinuxPlatform::topText(QString *error)
+std::optional<QList<ProcessRow>> LinuxPlatform::readProcesses(PlatformError *error)
 {
-    QMutexLocker locker(&m_topMutex);
-    if (!m_top)
-        m_top = std::make_unique<ProcTop>(m_procRoot, m_pageSize);
-    return m_top->render(error);
+    QMutexLocker locker(&m_processesMutex);
+    if (!m_processes)
+        m_processes = std::make_unique<ProcProcesses>(m_procRoot, m_pageSize);
+    QString message;
+    std::optional<QList<ProcessRow>> rows = m_processes->read(&message);
+    if (!rows)
+        return readingFailed<QList<ProcessRow>>(error, PlatformError::Kind::Unreadable, message);
+    return rows;
 }
 
 ProcessActionResult LinuxPlatform::quitProcess(const QString &pidText)

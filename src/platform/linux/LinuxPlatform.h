@@ -21,7 +21,7 @@ struct PurgeLaunch
 // helper that the polkit action names, or not at all unless elevation asks for pkexec.
 PurgeLaunch purgeLaunch(bool isRoot, PurgeElevation elevation, const QString &helper,
                         const QString &installedHelper);
-class ProcTop;
+class ProcProcesses;
 
 // Linux: every figure is read in-process from /proc, no command is started per sample.
 // The /proc root can point elsewhere so that tests read fixtures instead of the live system.
@@ -35,7 +35,7 @@ public:
 
     QString name() const override;
     double frameworkVersion() const override;
-    QString vmStatText(QString *error = nullptr) override;
+    std::optional<MemorySample> readMemory(PlatformError *error = nullptr) override;
 
     QString procRoot() const { return m_procRoot; }
 
@@ -50,7 +50,7 @@ public:
     void setPurgeHelper(const QString &path) { m_purgeHelper = path; }
     QString purgeHelper() const;
     // -- process monitor --
-    QByteArray topText(QString *error = nullptr) override;
+    std::optional<QList<ProcessRow>> readProcesses(PlatformError *error = nullptr) override;
     ProcessActionResult quitProcess(const QString &pidText) override;
     ProcessActionResult forceQuitProcess(const QString &pidText) override;
 
@@ -72,8 +72,8 @@ private:
     QString m_purgeHelper;
 
     // -- process monitor --
-    QMutex m_topMutex; // a sampler keeps the previous sample; one render at a time
-    std::unique_ptr<ProcTop> m_top;
+    QMutex m_processesMutex; // the reader keeps the previous reading; one read at a time
+    std::unique_ptr<ProcProcesses> m_processes;
     WindowCloser m_windowCloser;
 };
 

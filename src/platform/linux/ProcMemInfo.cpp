@@ -1,6 +1,7 @@
 #include "ProcMemInfo.h"
 
-#include <cstdio>
+#include <algorithm>
+
 
 namespace Kalvoren {
 namespace {
@@ -55,6 +56,20 @@ std::optional<quint64> *memInfoField(MemInfo &info, QByteArrayView name)
         return &info.active;
     if (name == "Inactive")
         return &info.inactive;
+    if (name == "Buffers")
+        return &info.buffers;
+    if (name == "Cached")
+        return &info.cached;
+    if (name == "Shmem")
+        return &info.shmem;
+    if (name == "SwapTotal")
+        return &info.swapTotal;
+    if (name == "SwapFree")
+        return &info.swapFree;
+    if (name == "Zswap")
+        return &info.zswap;
+    if (name == "Zswapped")
+        return &info.zswapped;
     return nullptr;
 }
 
@@ -116,35 +131,44 @@ MemoryPartitionResult partitionMemory(const MemInfo &info, quint64 pageSize)
     return result;
 }
 
-VmStatRendering renderVmStat(const MemInfo &info, const VmCounters &counters, quint64 pageSize)
+std::optional<MemorySample> sampleFromMemInfo(const MemInfo &info, const VmCounters &counters,
+                                              quint64 pageSize, QString *error)
 {
-    VmStatRendering rendering;
     const MemoryPartitionResult partition = partitionMemory(info, pageSize);
     if (!partition.error.isEmpty()) {
-        rendering.error = partition.error;
-        return rendering;
+        if (error)
+            *error = partition.error;
+        return std::nullopt;
     }
     const MemoryPartition &p = partition.partition;
     const quint64 kbPerPage = pageSize / 1024;
-    char buffer[512];
-    const int length = std::snprintf(buffer, sizeof buffer,
-            "Mach Virtual Memory Statistics: (page size of %llu bytes)\n"
-            "Pages free:                   %12llu.\n"
-            "Pages active:                 %12llu.\n"
-            "Pages inactive:               %12llu.\n"
-            "Pages speculative:            %12llu.\n"
-            "Pages wired down:             %12llu.\n"
-            "Pageins:                      %12llu.\n"
-            "Pageouts:                     %12llu.\n",
-            static_cast<unsigned long long>(pageSize),
-            static_cast<unsigned long long>(p.freePages),
-            static_cast<unsigned long long>(p.activePages),
-            static_cast<unsigned long long>(p.inactivePages), 0ULL,
-            static_cast<unsigned long long>(p.wiredPages),
-            static_cast<unsigned long long>(counters.pageInKb / kbPerPage),
-            static_cast<unsigned long long>(counters.pageOutKb / kbPerPage));
-    rendering.text = QByteArray(buffer, qMin<int>(length, int(sizeof buffer) - 1));
-    return rendering;
+    // Products saturate: a corrupt or hostile file must not wrap a figure around.
+    const auto times = [](quint64 count, quint64 unit) {
+        return unit != 0 && count > ~quint64(0) / unit ? ~quint64(0) : count * unit;
+    };
+    const auto bytes = [&times](quint64 kb) { return times(kb, 1024); };
+    const auto optionalBytes = [&bytes](const std::optional<quint64> &kb) {
+        return kb ? std::optional<quint64>(bytes(*kb)) : std::nullopt;
+    };
+    MemorySample s;
+    s.pageSize = pageSize;
+    s.totalBytes = bytes(*info.memTotal);
+    s.freeBytes = times(p.freePages, pageSize);
+    s.activeBytes = times(p.activePages, pageSize);
+    s.inactiveBytes = times(p.inactivePages, pageSize);
+    s.wiredBytes = times(p.wiredPages, pageSize);
+    s.pageIns = counters.pageInKb / kbPerPage;
+    s.pageOuts = counters.pageOutKb / kbPerPage;
+    s.availableBytes = optionalBytes(info.memAvailable);
+    if (info.cached || info.buffers)
+        s.cacheBytes = bytes(std::min(info.cached.value_or(0), ~quint64(0) / 2)
+                             + std::min(info.buffers.value_or(0), ~quint64(0) / 2));
+    s.shmemBytes = optionalBytes(info.shmem);
+    s.swapTotalBytes = optionalBytes(info.swapTotal);
+    s.swapFreeBytes = optionalBytes(info.swapFree);
+    s.zswapBytes = optionalBytes(info.zswap);
+    s.zswappedBytes = optionalBytes(info.zswapped);
+    return s;
 }
 
 } // namespace Kalvoren

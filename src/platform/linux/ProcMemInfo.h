@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MemorySample.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -17,6 +19,13 @@ struct MemInfo
     std::optional<quint64> memAvailable; // kernels before 3.14 lack it
     std::optional<quint64> active;
     std::optional<quint64> inactive;
+    std::optional<quint64> buffers;
+    std::optional<quint64> cached;
+    std::optional<quint64> shmem;
+    std::optional<quint64> swapTotal;
+    std::optional<quint64> swapFree;
+    std::optional<quint64> zswap;    // kernels from 6.5 with zswap
+    std::optional<quint64> zswapped;
 };
 
 // Page-in and page-out totals from /proc/vmstat, in kB (pgpgin, pgpgout).
@@ -50,13 +59,10 @@ struct MemoryPartitionResult
 };
 MemoryPartitionResult partitionMemory(const MemInfo &info, quint64 pageSize);
 
-// The memory statistics in vm_stat's layout, with a speculative line of 0 so that the
-// eight-group pattern matches. Empty text and an error when meminfo lacks a needed field.
-struct VmStatRendering
-{
-    QByteArray text;
-    QString error;
-};
-VmStatRendering renderVmStat(const MemInfo &info, const VmCounters &counters, quint64 pageSize);
+// A sample from meminfo and vmstat figures: the four classes of partitionMemory, MemTotal,
+// and every further field the file has (cache is Cached + Buffers). Empty with the reason in
+// error when meminfo lacks a field the four classes need.
+std::optional<MemorySample> sampleFromMemInfo(const MemInfo &info, const VmCounters &counters,
+                                              quint64 pageSize, QString *error = nullptr);
 
 } // namespace Kalvoren

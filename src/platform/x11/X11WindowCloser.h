@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processes/ProcessAction.h"
+#include "platform/ProcessAction.h"
 
 namespace Kalvoren {
 

@@ -1,5 +1,4 @@
 #include "platform/linux/LinuxPlatform.h"
-#include "processes/TopText.h"
 #include "../support/SleepChild.h"
 
 #include <QDir>
@@ -41,13 +40,6 @@ public:
     FakeProc()
     {
         writeFile(root() + "/uptime", "1000.00 1500.00\n");
-        writeFile(root() + "/loadavg", "0.50 0.40 0.30 1/123 999\n");
-        writeFile(root() + "/stat", "cpu  100 0 50 800 50 0 0 0 0 0\nctxt 5\nprocesses 77\n"
-                                    "procs_blocked 0\n");
-        writeFile(root() + "/meminfo", "MemTotal: 1048576 kB\nMemFree: 262144 kB\n"
-                                       "MemAvailable: 524288 kB\nActive: 262144 kB\n"
-                                       "Inactive: 262144 kB\n");
-        writeFile(root() + "/sys/kernel/osrelease", "6.1.0-test\n");
     }
     QString root() const { return m_dir.path(); }
     void process(int pid, const QByteArray &stat, const QByteArray &cmdline = QByteArray())
@@ -71,12 +63,37 @@ quint64 pages(quint64 bytes)
 
 } // namespace
 
-class TestProcTop : public QObject
+// The rows of a reading, in order.
+QList<ProcessRow> rowsOf(LinuxPlatform &platform)
+{
+    const std::optional<QList<ProcessRow>> rows = platform.readProcesses();
+    return rows.value_or(QList<ProcessRow>());
+}
+
+ProcessRow row(qint64 pid, quint64 bytes, double cpu, const char *command, bool kernel = false)
+{
+    ProcessRow r;
+    r.pid = pid;
+    r.residentBytes = bytes;
+    r.cpuPercent = cpu;
+    r.command = QString::fromUtf8(command);
+    r.kernelThread = kernel;
+    return r;
+}
+
+// Only what the test controls: owner and start time come from the machine and the tree.
+ProcessRow figuresOf(const ProcessRow &r)
+{
+    return row(r.pid, r.residentBytes, r.cpuPercent, r.command.toUtf8().constData(),
+               r.kernelThread);
+}
+
+class TestProcProcesses : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void rendersTopLayoutLargestFirst()
+    void readsRowsLargestFirst()
     {
         FakeProc proc;
         proc.process(10, statLine(10, "small", 'S', 0, 1, 1, 1, 5, pages(1 << 20)));
@@ -85,23 +102,17 @@ private slots:
         proc.process(40, statLine(40, "mid", 'S', 0, 1, 1, 1, 5, pages(200 << 20)));
         writeFile(proc.root() + "/self", "not a process directory");
         LinuxPlatform platform(proc.root());
-        QString error;
-        const QByteArray text = platform.topText(&error);
-        QVERIFY2(!text.isEmpty(), qPrintable(error));
-        const QList<QByteArray> raw = text.split('\n');
-        QVERIFY(raw.at(0).startsWith("Processes: 4 total, 1 running, 3 sleeping, 7 threads"));
-        QVERIFY(raw.at(2).startsWith("Load Avg: 0.50, 0.40, 0.30"));
-        QVERIFY(raw.at(4).contains("768M used (256M wired), 256M unused, 512M available"));
-        QVERIFY(raw.at(6).contains("6.1.0-test"));
-        QCOMPARE(raw.at(10), QByteArray());
-        QVERIFY(raw.at(11).startsWith("PID"));
-
-        const QList<TopLine> lines = parseTopText(text);
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines.at(0), (TopLine { "20", "3072M", "0.0", "big one" }));
-        QCOMPARE(lines.at(1), (TopLine { "40", "200M", "0.0", "mid" }));
-        QCOMPARE(lines.at(2), (TopLine { "10", "1024K", "0.0", "small" }));
-        QCOMPARE(lines.at(3), (TopLine { "30", "0B", "0.0", "[kworker/0:1]" }));
+        PlatformError error;
+        const std::optional<QList<ProcessRow>> rows = platform.readProcesses(&error);
+        QVERIFY2(rows, qPrintable(error.message));
+        QCOMPARE(rows->size(), 4);
+        QCOMPARE(figuresOf(rows->at(0)), row(20, quint64(3) << 30, 0, "big one"));
+        QCOMPARE(figuresOf(rows->at(1)), row(40, 200 << 20, 0, "mid"));
+        QCOMPARE(figuresOf(rows->at(2)), row(10, 1 << 20, 0, "small"));
+        QCOMPARE(figuresOf(rows->at(3)), row(30, 0, 0, "[kworker/0:1]", true));
+        // The tree's directories belong to whoever runs the test.
+        QCOMPARE(rows->at(0).uid, qint64(::geteuid()));
+        QVERIFY(!rows->at(0).user.isEmpty());
     }
 
     void cpuCoversTheLastInterval()
@@ -110,7 +121,7 @@ private slots:
         proc.process(10, statLine(10, "busy", 'R', 0, 1000, 500, 1, 5, 10));
         proc.process(20, statLine(20, "idle", 'S', 0, 7, 7, 1, 5, 20));
         LinuxPlatform platform(proc.root());
-        QCOMPARE(parseTopText(platform.topText()).at(1).cpu, QStringLiteral("0.0"));
+        QCOMPARE(rowsOf(platform).at(1).cpuPercent, 0.0);
 
         // Two seconds later busy used 1.5 s of CPU (150 ticks at 100 Hz is 75 %); a new process
         // that took pid 20 over (another start time) starts from zero.
@@ -119,11 +130,11 @@ private slots:
         proc.process(10, statLine(10, "busy", 'R', 0, 1000 + quint64(hz), 500 + quint64(hz / 2),
                                   1, 5, 10));
         proc.process(20, statLine(20, "newcomer", 'S', 0, 500, 500, 1, 999, 20));
-        const QList<TopLine> lines = parseTopText(platform.topText());
+        const QList<ProcessRow> lines = rowsOf(platform);
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines.at(1).command, QStringLiteral("busy"));
-        QCOMPARE(lines.at(1).cpu, QStringLiteral("75.0"));
-        QCOMPARE(lines.at(0).cpu, QStringLiteral("0.0"));
+        QCOMPARE(qRound(lines.at(1).cpuPercent * 10), 750);
+        QCOMPARE(lines.at(0).cpuPercent, 0.0);
     }
 
     void commandNamesAsTheUserKnowsThem()
@@ -139,34 +150,34 @@ private slots:
         proc.process(12, statLine(12, "a) (b", 'S', 0, 0, 0, 1, 5, 30));
         proc.process(13, statLine(13, "evil\n1 99G 0.0 fake", 'S', 0, 0, 0, 1, 5, 20));
         LinuxPlatform platform(proc.root());
-        const QList<TopLine> lines = parseTopText(platform.topText());
+        const QList<ProcessRow> lines = rowsOf(platform);
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines.at(0).command, QStringLiteral("gnome-shell-calendar-server"));
         QCOMPARE(lines.at(1).command, QStringLiteral("abcdefghijklmno"));
         QCOMPARE(lines.at(2).command, QStringLiteral("a) (b"));
-        QCOMPARE(lines.at(3).pid, QStringLiteral("13"));
+        QCOMPARE(lines.at(3).pid, 13);
         QCOMPARE(lines.at(3).command, QStringLiteral("evil?1 99G 0.0 fake"));
     }
 
     void missingTreeIsAnError()
     {
         LinuxPlatform platform(QStringLiteral("/nonexistent/proc"));
-        QString error;
-        QVERIFY(platform.topText(&error).isEmpty());
-        QVERIFY(error.contains(QStringLiteral("/nonexistent/proc")));
+        PlatformError error;
+        QVERIFY(!platform.readProcesses(&error));
+        QCOMPARE(error.kind, PlatformError::Kind::Unreadable);
+        QVERIFY(error.message.contains(QStringLiteral("/nonexistent/proc")));
     }
 
     void liveSystemListsThisProcess()
     {
         LinuxPlatform platform;
-        const QList<TopLine> lines = parseTopText(platform.topText());
-        const QString self = QString::number(::getpid());
-        QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const TopLine &line) {
-            return line.pid == self && line.command == QStringLiteral("tst_proctop");
+        const QList<ProcessRow> lines = rowsOf(platform);
+        QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const ProcessRow &line) {
+            return line.pid == ::getpid() && line.command == QStringLiteral("tst_procprocesses")
+                    && line.residentBytes > 0;
         }));
         for (qsizetype i = 1; i < lines.size(); ++i)
-            QVERIFY(residentSizeBytes(lines.at(i - 1).rsize)
-                    >= residentSizeBytes(lines.at(i).rsize) / 1024);
+            QVERIFY(lines.at(i - 1).residentBytes >= lines.at(i).residentBytes);
     }
 
     void forceQuitEndsARealChildWithSigterm()
@@ -224,5 +235,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProcTop)
-#include "tst_proctop.moc"
+QTEST_GUILESS_MAIN(TestProcProcesses)
+#include "tst_procprocesses.moc"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProcessRow.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -24,6 +26,11 @@ inline constexpr int topHeaderLines = 12;
 // after the first twelve, in order. Twelve lines or fewer give an empty list. A final line
 // without its newline still counts; a trailing newline does not start another line.
 QList<TopLine> parseTopText(QByteArrayView text);
+
+// The process lines of such a text as rows: the pid after the quit actions' "-" rule (0 when
+// it is not a number), the resident size read back into bytes (0 when it is not a size), the
+// CPU percentage and the command.
+QList<ProcessRow> processRowsFromTopText(QByteArrayView text);
 
 // Splits one line at runs of spaces: pid, rsize, cpu, then the command with its words joined by
 // single spaces. Missing fields stay null. Line ends are not part of any field.

@@ -1,6 +1,10 @@
 #include "TopText.h"
 
+#include "platform/ProcessAction.h"
+
 #include <QStringList>
+
+#include <algorithm>
 
 namespace Kalvoren {
 
@@ -52,6 +56,26 @@ QList<TopLine> parseTopText(QByteArrayView text)
         start = end + 1;
     }
     return lines;
+}
+
+QList<ProcessRow> processRowsFromTopText(QByteArrayView text)
+{
+    const QList<TopLine> lines = parseTopText(text);
+    QList<ProcessRow> rows;
+    rows.reserve(lines.size());
+    for (const TopLine &line : lines) {
+        ProcessRow row;
+        bool ok = false;
+        const qint64 pid = pidTextForAction(line.pid).toLongLong(&ok);
+        row.pid = ok && pid > 0 ? pid : 0;
+        row.residentBytes = quint64(std::max<qint64>(0, residentSizeBytes(line.rsize)));
+        row.cpuPercent = line.cpu.toDouble(&ok);
+        if (!ok)
+            row.cpuPercent = 0;
+        row.command = line.command;
+        rows.append(std::move(row));
+    }
+    return rows;
 }
 
 QString residentSizeText(quint64 bytes)

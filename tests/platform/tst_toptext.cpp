@@ -1,5 +1,5 @@
-#include "processes/ProcessAction.h"
-#include "processes/TopText.h"
+#include "platform/ProcessAction.h"
+#include "platform/commands/TopText.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,5 +1,5 @@
 // Odd size texts in top's resident-size column. Cases found by fuzz/fuzz_top are kept here.
-#include "processes/TopText.h"
+#include "platform/commands/TopText.h"
 
 #include <QTest>
 

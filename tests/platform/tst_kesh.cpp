@@ -1,5 +1,5 @@
-#include "stats/Kesh.h"
-#include "stats/PatternError.h"
+#include "platform/commands/Kesh.h"
+#include "platform/commands/PatternError.h"
 
 #include <QTest>
 

@@ -1,0 +1,6 @@
+#include "app/KalvorenMain.h"
+
+int main(int argc, char **argv)
+{
+    return Kalvoren::desktopMain(argc, argv);
+}

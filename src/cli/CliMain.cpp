@@ -1,0 +1,61 @@
+#include "CliMain.h"
+
+#include "Cli.h"
+#include "SessionServices.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace Kalvoren {
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+            || !qEnvironmentVariableIsEmpty("DISPLAY")
+            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QString desktopProgramPath()
+{
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QString beside = QFileInfo(self).absolutePath() + QLatin1String("/kalvoren-desktop");
+    if (!self.isEmpty() && QFileInfo(beside).isExecutable())
+        return beside;
+    return QStringLiteral(KALVOREN_INSTALL_LIBEXECDIR "/kalvoren-desktop");
+}
+
+int cliMain(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    if (!isCliInvocation(arguments) && hasDisplay()) {
+        const QByteArray program = QFile::encodeName(desktopProgramPath());
+        argv[0] = const_cast<char *>(program.constData());
+        ::execv(program.constData(), argv);
+        std::fprintf(stderr, "kalvoren: cannot start the desktop program %s: %s\n",
+                     program.constData(), std::strerror(errno));
+        return ExitFailure;
+    }
+
+    // Polite quit through X11, from the session module.
+    setDefaultWindowCloser(Session::closeWindowsOfProcess);
+    QCoreApplication app(argc, argv);
+    if (!isCliInvocation(arguments)) {
+        std::fputs("kalvoren: no display (DISPLAY and WAYLAND_DISPLAY are unset); "
+                   "printing the memory figures instead\n",
+                   stderr);
+        return printStatsOnce(CliContext());
+    }
+    return runCli(arguments, CliContext());
+}
+
+} // namespace Kalvoren
