@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRect>
 #include <QString>
 
 #include <atomic>
@@ -138,7 +139,8 @@ public:
     void optiInfoOkBtn1(QObject *sender = nullptr);
     // OK of the notice after a run: keeps the check box's choice and closes the notice.
     void optiInfoOkBtn2(QObject *sender = nullptr);
-    // Shows the main window in front, as a click on the tray icon does.
+    // Shows the main window in front, as a click on the tray icon does (app/
+    // AppControllerStatusItem.cpp): the bus's showWindow, a second start, OK on a notice.
     void bringMainWindowForward();
     QPointer<QWidget> OptiInfo1;
     QPointer<QCheckBox> OptiInfo1ChkBox;
@@ -164,8 +166,13 @@ public:
     void statusMenuPressed();
     // The panel lost focus: it hides (only while it is a panel).
     void windowDidResignKey();
-    // Shows the panel at the pointer's position and gives it focus.
-    void showPanelAt(const QPoint &pointer);
+    // Shows the panel dropped down from anchor (the tray icon, or 1 x 1 at the pointer) and
+    // gives it focus.
+    void showPanelUnder(const QRect &anchor);
+    // The tray host asks for the menu (a right click). Hosts that draw no menu of their own
+    // (swaybar) and XEmbed trays get Kalvoren's menu at the pointer; on Wayland, where only
+    // a window of ours can hold a menu, it opens from the panel's menu button.
+    void statusMenuRequested();
     // The status icon as last drawn (20 x 20 logical); null before the first refresh.
     QImage statusIcon() const { return m_statusIcon; }
     QSystemTrayIcon *statusItem() const { return m_statusItem.get(); }
@@ -256,11 +263,17 @@ private:
     void setIconStyle(int mode);
     void updateAppIcon();
     void hideMainWindow();
+    // Every way of showing the main window ends here: as the panel dropped down from
+    // panelAnchor, or, without one, as the window it already is (an ordinary window when
+    // there is no tray).
+    void showMainWindow(const std::optional<QRect> &panelAnchor);
+    // The tray icon's place on the screen where the tray tells it, else 1 x 1 at the pointer.
+    QRect trayIconArea() const;
 
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QWidget> m_aboutWindow;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
-    std::unique_ptr<QObject> m_focusWatcher;
+    std::unique_ptr<QObject> m_panelWatcher;
     QImage m_statusIcon;
     bool m_panelMode = false;
     bool m_trayHintGiven = false;

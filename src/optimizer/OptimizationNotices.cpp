@@ -112,14 +112,3 @@ void AppController::optiInfoOkBtn2(QObject *sender)
     if (OptiInfo2)
         OptiInfo2->hide();
 }
-
-void AppController::bringMainWindowForward()
-{
-    if (!mainWindow)
-        return;
-    // A minimised window would stay minimised through show() and raise().
-    mainWindow->setWindowState(mainWindow->windowState() & ~Qt::WindowMinimized);
-    mainWindow->show();
-    mainWindow->raise();
-    mainWindow->activateWindow();
-}
