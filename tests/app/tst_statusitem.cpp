@@ -398,6 +398,13 @@ private slots:
         menu->popup(QPoint(0, 0));
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("Kalvoren"));
         menu->hide();
+
+        // A tray host that draws no menu asks for one (ContextMenu): Kalvoren's opens.
+        menu->actions().first()->setText(QStringLiteral("Changed"));
+        c()->statusMenuRequested();
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("Kalvoren"));
+        menu->hide();
     }
 
     void menuOpensTheWindows()
