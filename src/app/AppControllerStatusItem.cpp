@@ -273,8 +273,10 @@ void AppController::statusMenuRequested()
         menu->popup(QCursor::pos());
         return;
     }
-    // A Wayland menu is a popup of a window of ours, placed by the compositor relative to
-    // it; the panel is that window, and its menu button the place.
+    // A Wayland menu opens from a window of ours, placed by the compositor relative to it:
+    // the panel is that window, and its menu button the place. Qt makes it a grabbing popup
+    // once Kalvoren has had input from the seat, and until then a small window that the
+    // compositor keeps beside its parent, the panel.
     auto *window = qobject_cast<MainWindow *>(mainWindow.data());
     if (!window)
         return;
