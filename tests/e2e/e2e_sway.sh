@@ -82,7 +82,8 @@ bar {
     status_command while echo Kalvoren; do sleep 5; done
     tray_output *
 }
-exec env | grep -E '^(WAYLAND_DISPLAY|DBUS_SESSION_BUS_ADDRESS|SWAYSOCK)=' >$WORK/home/session.new \
+exec env | grep -E '^(WAYLAND_DISPLAY|DBUS_SESSION_BUS_ADDRESS|SWAYSOCK)=' \
+    >$WORK/home/session.new \
     && mv $WORK/home/session.new $WORK/home/session
 EOF
 chmod 644 "$WORK/config"
@@ -103,7 +104,9 @@ watcher() {
         org.kde.StatusNotifierWatcher "$1" 2>/dev/null
 }
 host_registered() { watcher IsStatusNotifierHostRegistered | grep -q true; }
-item() { watcher RegisteredStatusNotifierItems | grep -o "'[^']*/StatusNotifierItem'" | tr -d "'"; }
+item() {
+    watcher RegisteredStatusNotifierItems | grep -o "'[^']*/StatusNotifierItem'" | tr -d "'"
+}
 wait_until host_registered || e2e_skip "swaybar's tray did not come up"
 
 # Lines "TYPE WIDTH HEIGHT NAME" for each window of the program that sway manages.
