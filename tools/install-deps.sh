@@ -12,6 +12,8 @@ packages=(
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
     imagemagick procps xterm
+    # -- other desktops: xfce4-panel's status tray under openbox, sway headless on Wayland --
+    openbox xfce4-panel sway grim wtype jq qt6-wayland
     # -- hardening: fuzzing (clang's libFuzzer runtime), install checks --
     clang libclang-rt-14-dev desktop-file-utils libxml2-utils
 )

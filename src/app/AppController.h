@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QSystemTrayIcon>
 
@@ -90,7 +91,8 @@ public:
     void closeNoticeAfterRun();
     Kalvoren::OptimizationNotice *noticeBeforeRun() const { return m_noticeBeforeRun; }
     Kalvoren::OptimizationNotice *noticeAfterRun() const { return m_noticeAfterRun; }
-    // Shows the main window in front, as a click on the tray icon does.
+    // Shows the main window in front, as a click on the tray icon does (app/
+    // AppControllerStatusItem.cpp): the bus's showWindow, a second start, OK on a notice.
     void bringMainWindowForward();
 
     // -- windows opened from the menu (AppControllerWindows.cpp) --------------------------
@@ -113,8 +115,13 @@ public:
     void statusMenuPressed();
     // The panel lost focus: it hides (only while it is a panel).
     void windowDidResignKey();
-    // Shows the panel at the pointer's position and gives it focus.
-    void showPanelAt(const QPoint &pointer);
+    // Shows the panel dropped down from anchor (the tray icon, or 1 x 1 at the pointer) and
+    // gives it focus.
+    void showPanelUnder(const QRect &anchor);
+    // The tray host asks for the menu (a right click). Hosts that draw no menu of their own
+    // (swaybar) and XEmbed trays get Kalvoren's menu at the pointer; on Wayland, where only
+    // a window of ours can hold a menu, it opens from the panel's menu button.
+    void statusMenuRequested();
     // The status icon as last drawn (20 x 20 logical); null before the first refresh.
     QImage statusIcon() const { return m_statusIcon; }
     QSystemTrayIcon *statusItem() const { return m_statusItem.get(); }
@@ -177,10 +184,16 @@ private:
     void hideMainWindow();
     QMenu *iconMenu() const;
     QAction *appIconAction() const;
+    // Every way of showing the main window ends here: as the panel dropped down from
+    // panelAnchor, or, without one, as the window it already is (an ordinary window when
+    // there is no tray).
+    void showMainWindow(const std::optional<QRect> &panelAnchor);
+    // The tray icon's place on the screen where the tray tells it, else 1 x 1 at the pointer.
+    QRect trayIconArea() const;
 
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
-    std::unique_ptr<QObject> m_focusWatcher;
+    std::unique_ptr<QObject> m_panelWatcher;
     QImage m_statusIcon;
     QString m_toolTip;
     bool m_panelMode = false;

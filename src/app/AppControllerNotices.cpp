@@ -123,14 +123,3 @@ void AppController::closeNoticeAfterRun()
         hideInSettings("hideHelper2");
     m_noticeAfterRun->hide();
 }
-
-void AppController::bringMainWindowForward()
-{
-    if (!mainWindow)
-        return;
-    // A minimised window would stay minimised through show() and raise().
-    mainWindow->setWindowState(mainWindow->windowState() & ~Qt::WindowMinimized);
-    mainWindow->show();
-    mainWindow->raise();
-    mainWindow->activateWindow();
-}

@@ -4,19 +4,26 @@
 #include "ApplicationLock.h"
 #include "ContactLinks.h"
 #include "MainWindow.h"
+#include "MenuButton.h"
 #include "PanelPlacement.h"
+#include "platform/x11/X11WindowState.h"
 #include "views/IconRenderer.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 using namespace Kalvoren;
 
@@ -43,26 +50,63 @@ qint64 nowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Calls back when the watched window stops being the active one.
-class FocusLossWatcher : public QObject
+// Watches the panel: it hides when it stops being the active window and on Escape.
+class PanelWatcher : public QObject
 {
 public:
-    explicit FocusLossWatcher(std::function<void()> onLoss)
-        : m_onLoss(std::move(onLoss))
+    PanelWatcher(std::function<void()> onFocusLoss, std::function<void()> onEscape)
+        : m_onFocusLoss(std::move(onFocusLoss))
+        , m_onEscape(std::move(onEscape))
     {
     }
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::WindowDeactivate)
-            m_onLoss();
+        if (event->type() == QEvent::WindowDeactivate) {
+            m_onFocusLoss();
+        } else if (event->type() == QEvent::KeyPress
+                   && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            // Reaches the window when the widget with the focus leaves the key alone.
+            m_onEscape();
+            return true;
+        }
         return false;
     }
 
 private:
-    std::function<void()> m_onLoss;
+    std::function<void()> m_onFocusLoss;
+    std::function<void()> m_onEscape;
 };
+
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// X11 window managers give a Qt::Tool window a task bar button and a place in the pager
+// unless told otherwise; Qt has no flag for that.
+void keepOutOfTaskbars(QWidget *window)
+{
+    using QNativeInterface::QX11Application;
+    if (auto *x11 = qGuiApp->nativeInterface<QX11Application>())
+        addSkipTaskbarAndPagerStates(x11->connection(), uint32_t(window->winId()));
+}
+
+// Runs action once window is on the screen (at once when it already is); gives up after
+// about two seconds.
+void whenExposed(QWidget *window, std::function<void()> action, int triesLeft = 100)
+{
+    if (window->windowHandle() && window->windowHandle()->isExposed()) {
+        action();
+        return;
+    }
+    if (triesLeft == 0)
+        return;
+    QTimer::singleShot(20, window, [window, action = std::move(action), triesLeft]() mutable {
+        whenExposed(window, std::move(action), triesLeft - 1);
+    });
+}
 
 QList<ScreenArea> screenAreas()
 {
@@ -128,10 +172,8 @@ void AppController::activateStatusMenu()
             settings.setValue(QLatin1String(trayNoteShownKey), true);
         }
         // With nowhere to click, the window is the program: an ordinary one, left open.
-        if (mainWindow && !mainWindow->isVisible()) {
-            mainWindow->show();
-            m_mainWindowVisible = true;
-        }
+        if (mainWindow && !mainWindow->isVisible())
+            showMainWindow(std::nullopt);
         return;
     }
 
@@ -146,6 +188,8 @@ void AppController::activateStatusMenu()
                 // still a click that toggles the panel.
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     statusMenuPressed();
+                else if (reason == QSystemTrayIcon::Context)
+                    statusMenuRequested();
             });
     m_statusItem->show();
     m_hasInitializedStatusItem = true;
@@ -174,30 +218,89 @@ void AppController::statusMenuPressed()
         m_lastFocusHideMs = -1;
         return;
     }
-    showPanelAt(QCursor::pos());
+    showPanelUnder(trayIconArea());
 }
 
-void AppController::showPanelAt(const QPoint &pointer)
+void AppController::bringMainWindowForward()
+{
+    // A panel comes forward the way a click brings it, with the same state, so that focus
+    // loss hides it and the next click shows it again.
+    if (mainWindow && (m_panelMode || isPanel(mainWindow)))
+        showMainWindow(trayIconArea());
+    else
+        showMainWindow(std::nullopt);
+}
+
+void AppController::showPanelUnder(const QRect &anchor)
+{
+    showMainWindow(anchor);
+}
+
+void AppController::showMainWindow(const std::optional<QRect> &panelAnchor)
 {
     if (!mainWindow)
         return;
     QWidget *window = mainWindow;
-    if (!isPanel(window)) {
-        window->hide();
-        window->setWindowFlags(panelFlags);
+    if (panelAnchor && !window->isVisible()) {
+        if (!isPanel(window))
+            window->setWindowFlags(panelFlags);
+        if (!m_panelWatcher) {
+            m_panelWatcher = std::make_unique<PanelWatcher>([this] { windowDidResignKey(); },
+                                                            [this] {
+                                                                if (isPanel(mainWindow))
+                                                                    hideMainWindow();
+                                                            });
+            window->installEventFilter(m_panelWatcher.get());
+        }
+        keepOutOfTaskbars(window);
+        window->adjustSize(); // the layout fixes the size when it first runs
+        // move() places the frame; a frameless panel has none, but the window system
+        // decides. On Wayland the compositor places it and this is only Qt's notion.
+        window->move(panelTopLeft(*panelAnchor, window->frameGeometry().size(), screenAreas()));
     }
-    if (!m_focusWatcher) {
-        m_focusWatcher = std::make_unique<FocusLossWatcher>([this] { windowDidResignKey(); });
-        window->installEventFilter(m_focusWatcher.get());
-    }
-    window->adjustSize();
-    // move() places the frame; a frameless panel has none, but the window system decides.
-    window->move(panelTopLeft(pointer, window->frameGeometry().size(), screenAreas()));
+    // A minimised window would stay minimised through show() and raise().
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     m_lastFocusHideMs = -1;
     m_mainWindowVisible = true;
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+QRect AppController::trayIconArea() const
+{
+    // XEmbed trays tell where the icon is; StatusNotifierItem hosts do not (Qt gives an
+    // empty rectangle), and the pointer that has just clicked the icon stands in for it.
+    const QRect icon = m_statusItem ? m_statusItem->geometry() : QRect();
+    return icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1));
+}
+
+void AppController::statusMenuRequested()
+{
+    QMenu *menu = m_statusMenu.get();
+    // An XEmbed tray has Qt open the tray's menu before the request arrives.
+    if (!menu || menu->isVisible() || !mainWindow)
+        return;
+    if (!onWayland()) {
+        menu->popup(QCursor::pos());
+        return;
+    }
+    // A Wayland menu opens from a window of ours, placed by the compositor relative to it:
+    // the panel is that window, and its menu button the place. Qt makes it a grabbing popup
+    // once Kalvoren has had input from the seat, and until then a small window that the
+    // compositor keeps beside its parent, the panel.
+    auto *window = qobject_cast<MainWindow *>(mainWindow.data());
+    if (!window)
+        return;
+    if (!window->isVisible())
+        showPanelUnder(trayIconArea());
+    whenExposed(window, [window, menu] {
+        menu->winId();
+        if (menu->windowHandle())
+            menu->windowHandle()->setTransientParent(window->windowHandle());
+        MenuButton *button = window->menuButton();
+        button->popUpMenu(button->mapToGlobal(button->rect().bottomLeft()));
+    });
 }
 
 void AppController::windowDidResignKey()

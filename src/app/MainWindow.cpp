@@ -62,7 +62,13 @@ MainWindow::MainWindow(QWidget *parent)
     m_progressTimer->setInterval(33);
     connect(m_progressTimer, &QTimer::timeout, this, &MainWindow::refreshProgress);
     connect(m_mainButton, &QPushButton::clicked, this, &MainWindow::optimizeClicked);
+    // The bar keeps its room while hidden, so a run does not make the panel grow.
+    QSizePolicy keepRoom = m_progress->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(keepRoom);
 
+    // Room for six-digit megabytes, so that changing figures never resize the panel.
+    const int widestFigure = fontMetrics().horizontalAdvance(QStringLiteral("000000.00 MB"));
     auto *figures = new QGridLayout;
     const struct
     {
@@ -81,6 +87,7 @@ MainWindow::MainWindow(QWidget *parent)
         r.value->setObjectName(QLatin1String(r.name));
         r.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         r.value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        r.value->setMinimumWidth(widestFigure);
         figures->addWidget(swatch(r.colour), row, 0);
         figures->addWidget(new QLabel(tr(r.title)), row, 1);
         figures->addWidget(r.value, row, 2);
@@ -88,6 +95,7 @@ MainWindow::MainWindow(QWidget *parent)
     }
     m_ramView->setObjectName(QStringLiteral("ramView"));
     m_ramView->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_ramView->setMinimumWidth(widestFigure);
     figures->addWidget(new QLabel(tr("Total")), row, 1);
     figures->addWidget(m_ramView, row, 2);
 
@@ -102,6 +110,10 @@ MainWindow::MainWindow(QWidget *parent)
     layout->addWidget(m_mainButton);
     layout->addWidget(m_progress);
     layout->addWidget(m_note);
+    // The window is exactly as large as its contents ask, and not resizable: a drop-down
+    // panel keeps one size, and tiling Wayland compositors float a window whose minimum
+    // and maximum sizes are equal instead of stretching it over the screen.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void MainWindow::showNote(const QString &text)

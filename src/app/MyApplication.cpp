@@ -11,6 +11,8 @@ MyApplication::MyApplication(int &argc, char **argv)
     setApplicationName(QStringLiteral("Kalvoren"));
     setOrganizationName(QStringLiteral("Kalvoren"));
     setApplicationVersion(QStringLiteral(KALVOREN_VERSION));
+    // The desktop entry: Wayland compositors and task bars match windows to it by this name.
+    setDesktopFileName(QStringLiteral("kalvoren"));
     setQuitOnLastWindowClosed(false);
 }
 

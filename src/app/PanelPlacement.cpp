@@ -25,16 +25,17 @@ int clampSpan(int start, int length, int low, int high)
 
 } // namespace
 
-QPoint panelTopLeft(QPoint pointer, QSize panelSize, const QList<ScreenArea> &screens)
+QPoint panelTopLeft(const QRect &anchor, QSize panelSize, const QList<ScreenArea> &screens)
 {
-    QPoint topLeft(pointer.x() - panelPointerInset, pointer.y() + 1);
+    const QPoint centre = anchor.center();
+    QPoint topLeft(centre.x() - panelPointerInset, anchor.bottom() + 1);
     if (screens.isEmpty())
         return topLeft;
 
     const ScreenArea *home = nullptr;
     qint64 best = std::numeric_limits<qint64>::max();
     for (const ScreenArea &screen : screens) {
-        const qint64 d = distanceSquared(pointer, screen.geometry);
+        const qint64 d = distanceSquared(centre, screen.geometry);
         if (d < best) {
             best = d;
             home = &screen;
@@ -42,12 +43,12 @@ QPoint panelTopLeft(QPoint pointer, QSize panelSize, const QList<ScreenArea> &sc
     }
     QRect area = home->available.isValid() ? home->available : home->geometry;
 
-    // Room below the pointer, within the available area; a tray at the bottom edge leaves
+    // Room below the anchor, within the available area; a tray at the bottom edge leaves
     // none, and the panel then opens upwards.
     const int roomBelow = area.bottom() - std::max(topLeft.y(), area.top()) + 1;
-    const int roomAbove = std::min(pointer.y(), area.bottom() + 1) - area.top() - 1;
+    const int roomAbove = std::min(anchor.top(), area.bottom() + 1) - area.top() - 1;
     if (roomBelow < panelSize.height() && roomAbove > roomBelow)
-        topLeft.setY(pointer.y() - 1 - panelSize.height());
+        topLeft.setY(anchor.top() - 1 - panelSize.height());
 
     topLeft.setX(clampSpan(topLeft.x(), panelSize.width(), area.left(), area.right()));
     topLeft.setY(clampSpan(topLeft.y(), panelSize.height(), area.top(), area.bottom()));

@@ -14,15 +14,16 @@ struct ScreenArea
     QRect available; // without panels and docks
 };
 
-// How far left of the pointer the panel's left edge goes.
+// How far left of the clicked point the panel's left edge goes.
 inline constexpr int panelPointerInset = 110;
 
-// Where the drop-down panel's top-left corner goes for a click at pointer: 110 points to the
-// left of the pointer and one point below it, then moved as little as needed to lie wholly
-// within the available area of the screen that holds the pointer. When there is no room
-// below (a tray at the bottom edge) the panel opens upwards, ending one point above the
-// pointer. A pointer outside every screen uses the nearest one; no screens at all leave the
-// unclamped position.
-QPoint panelTopLeft(QPoint pointer, QSize panelSize, const QList<ScreenArea> &screens);
+// Where the drop-down panel's top-left corner goes when it drops from anchor: the tray icon
+// where the tray tells where it is, else a 1 x 1 rectangle at the pointer that clicked it.
+// The panel's left edge lies 110 points left of the anchor's centre and its top edge one
+// point below the anchor; then it is moved as little as needed to lie wholly within the
+// available area of the screen that holds the anchor. When there is no room below (a tray at
+// the bottom edge) the panel opens upwards, ending one point above the anchor. An anchor
+// outside every screen uses the nearest one; no screens at all leave the unclamped position.
+QPoint panelTopLeft(const QRect &anchor, QSize panelSize, const QList<ScreenArea> &screens);
 
 } // namespace Kalvoren

@@ -38,8 +38,8 @@ int cliMain(int argc, char **argv)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
     if (!isCliInvocation(arguments) && hasDisplay()) {
+        // argv[0] stays what the user typed: the X11 resource name comes from it.
         const QByteArray program = QFile::encodeName(desktopProgramPath());
-        argv[0] = const_cast<char *>(program.constData());
         ::execv(program.constData(), argv);
         std::fprintf(stderr, "kalvoren: cannot start the desktop program %s: %s\n",
                      program.constData(), std::strerror(errno));

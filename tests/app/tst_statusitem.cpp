@@ -13,6 +13,7 @@
 
 #include <QDesktopServices>
 #include <QLabel>
+#include <QProgressBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -200,12 +201,12 @@ private slots:
         // Shown again, at the new pointer position: 110 to the left, one below.
         const QRect screen = w()->screen()->availableGeometry();
         const QPoint pointer = screen.topLeft() + QPoint(300, 10);
-        c()->showPanelAt(pointer);
+        c()->showPanelUnder(QRect(pointer, QSize(1, 1)));
         QVERIFY(w()->isVisible());
         QCOMPARE(w()->pos(), pointer + QPoint(-110, 1));
         c()->statusMenuPressed();
         // Near the right edge it is kept on the screen.
-        c()->showPanelAt(QPoint(screen.right() - 5, screen.top() + 10));
+        c()->showPanelUnder(QRect(screen.right() - 5, screen.top() + 10, 1, 1));
         QCOMPARE(w()->frameGeometry().right(), screen.right());
         QCOMPARE(w()->pos().y(), screen.top() + 11);
     }
@@ -235,6 +236,61 @@ private slots:
         // A click well after the panel lost focus shows it at once.
         c()->windowDidResignKey();
         QVERIFY(!w()->isVisible());
+        QTest::qWait(400);
+        c()->statusMenuPressed();
+        QVERIFY(w()->isVisible());
+    }
+
+    void panelKeepsItsSizeAndEscapeHidesIt()
+    {
+        start();
+        m_ui->sampler->sampleNow();
+        c()->statusMenuPressed(); // hide the ordinary window
+        c()->statusMenuPressed(); // and show it as the panel
+        QVERIFY(w()->isVisible());
+        // Not resizable: what tiling Wayland compositors float instead of tiling.
+        const QSize size = w()->size();
+        QCOMPARE(w()->minimumSize(), size);
+        QCOMPARE(w()->maximumSize(), size);
+
+        // A run shows the progress bar and hides it again; wider figures come and go.
+        w()->progress()->setVisible(true);
+        w()->freeInfo()->setText(QStringLiteral("123456.78 MB"));
+        QCoreApplication::processEvents();
+        QCOMPARE(w()->size(), size);
+        w()->progress()->setVisible(false);
+        w()->freeInfo()->setText(QStringLiteral("1.00 MB"));
+        QCoreApplication::processEvents();
+        QCOMPARE(w()->size(), size);
+
+        // Escape, from the window or from the widget with the focus, hides it.
+        QTest::keyClick(w()->mainButton(), Qt::Key_Escape);
+        QVERIFY(!w()->isVisible());
+        QVERIFY(!c()->mainWindowVisible());
+        c()->statusMenuPressed();
+        QVERIFY(w()->isVisible());
+        QTest::keyClick(w(), Qt::Key_Escape);
+        QVERIFY(!w()->isVisible());
+    }
+
+    void panelBroughtForwardByTheBusHidesOnFocusLoss()
+    {
+        // showWindow on the bus, a second start and OK on the notice before a run all bring
+        // the window forward; the panel they show must behave as one a click showed.
+        start();
+        m_ui->sampler->sampleNow();
+        c()->statusMenuPressed(); // the panel, hidden
+        c()->statusMenuPressed();
+        c()->statusMenuPressed();
+        QVERIFY(!w()->isVisible());
+
+        c()->bringMainWindowForward();
+        QVERIFY(w()->isVisible());
+        QVERIFY(c()->mainWindowVisible());
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(w(), &deactivate);
+        QVERIFY(!w()->isVisible());
+        // The next click after that shows it (not: hides it).
         QTest::qWait(400);
         c()->statusMenuPressed();
         QVERIFY(w()->isVisible());
@@ -345,6 +401,13 @@ private slots:
         menu->hide();
         menu->actions().first()->setText(QStringLiteral("Changed"));
         menu->popup(QPoint(0, 0));
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("Kalvoren"));
+        menu->hide();
+
+        // A tray host that draws no menu asks for one (ContextMenu): Kalvoren's opens.
+        menu->actions().first()->setText(QStringLiteral("Changed"));
+        c()->statusMenuRequested();
+        QVERIFY(menu->isVisible());
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("Kalvoren"));
         menu->hide();
     }

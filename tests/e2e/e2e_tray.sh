@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The tray icon of the real program under Xvfb: without a tray host the window opens as an
-# ordinary one; with trayer the icon appears, a click drops the panel down under the pointer,
+# ordinary one; with trayer the icon appears, a click drops the panel down under the icon,
 # a second click takes it away, a right click opens the menu.
 # Usage: e2e_tray.sh PATH_TO_KALVOREN
 set -uo pipefail
@@ -91,10 +91,13 @@ xdotool mousemove "$CLICK_X" "$CLICK_Y" click 1
 wait_until has_panel || fail "the first click did not show the panel"
 read -r _ PANEL_X PANEL_Y PANEL_W PANEL_H <<<"$(panel)"
 echo "panel at $PANEL_X,$PANEL_Y size ${PANEL_W}x$PANEL_H after a click at $CLICK_X,$CLICK_Y"
+# An XEmbed tray tells where the icon is: the panel drops from it, 110 left of its centre
+# and just below it, kept on the screen.
 SCREEN_W=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}')
-WANT_X=$((CLICK_X - 110))
+WANT_X=$(((2 * ICON_X + ICON_W - 1) / 2 - 110))
 ((WANT_X + PANEL_W > SCREEN_W)) && WANT_X=$((SCREEN_W - PANEL_W))
-[[ $PANEL_Y -eq $((CLICK_Y + 1)) ]] || fail "panel top $PANEL_Y, want $((CLICK_Y + 1))"
+WANT_Y=$((ICON_Y + ICON_H))
+[[ $PANEL_Y -eq $WANT_Y ]] || fail "panel top $PANEL_Y, want $WANT_Y (just below the icon)"
 [[ $PANEL_X -eq $WANT_X ]] || fail "panel left $PANEL_X, want $WANT_X (kept on the screen)"
 sleep 0.5
 e2e_screenshot e2e_tray_panel

@@ -30,7 +30,10 @@ e2e_start_display() {
     for attempt in $(seq 1 10); do
         n=$((100 + RANDOM % 900))
         [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        # -noreset: by default the server resets when its last client disconnects, and a
+        # client that connects during that reset is accepted and then dropped ("could not
+        # connect to display"). The readiness probe below is such a last client.
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         pid=$!
         for i in $(seq 1 50); do
             if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
