@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "stats/MemoryFigures.h"
 #include "stats/MemorySampler.h"
+#include "stats/SampleReport.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -18,28 +19,12 @@ struct StatsOptions
 {
     bool json = false;
     bool vmStat = false; // the sample in vm_stat's layout
+    bool all = false;    // every figure, not only the five lines
     double interval = 0; // 0: once
     qint64 count = -1;   // -1: once without --interval, for ever with it
     QString from;        // empty: the live system
+    QString root;        // a saved system's /proc and /sys; empty: the live ones
 };
-
-QString jsonLine(const MemoryFigures &f, const MemoryTexts &t)
-{
-    QJsonObject o;
-    o.insert(QStringLiteral("free_bytes"), double(f.Free));
-    o.insert(QStringLiteral("inactive_bytes"), double(f.Inactive));
-    o.insert(QStringLiteral("wired_bytes"), double(f.Wired));
-    o.insert(QStringLiteral("active_bytes"), double(f.Active));
-    o.insert(QStringLiteral("total_gib"), double(f.totalRam));
-    o.insert(QStringLiteral("pageins"), double(f.Ins));
-    o.insert(QStringLiteral("pageouts"), double(f.Outs));
-    o.insert(QStringLiteral("free"), t.free);
-    o.insert(QStringLiteral("inactive"), t.inactive);
-    o.insert(QStringLiteral("wired"), t.wired);
-    o.insert(QStringLiteral("active"), t.active);
-    o.insert(QStringLiteral("total"), t.total);
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
 
 void printSample(const CliContext &context, const MemorySample &sample,
                  const StatsOptions &options)
@@ -50,16 +35,23 @@ void printSample(const CliContext &context, const MemorySample &sample,
         return;
     }
     const MemoryFigures f = figuresFromSample(sample);
-    const MemoryTexts t = textsFor(f);
     if (options.json) {
-        printLine(context.streams.out, jsonLine(f, t));
+        const QJsonObject o = QJsonObject::fromVariantMap(sampleFields(sample, f));
+        printLine(context.streams.out,
+                  QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
         return;
     }
+    // Scripts read these five lines: they stay as they are in every language.
+    const MemoryTexts t = textsFor(f);
     printLine(context.streams.out, QStringLiteral("Free: ") + t.free);
     printLine(context.streams.out, QStringLiteral("Inactive: ") + t.inactive);
     printLine(context.streams.out, QStringLiteral("Wired: ") + t.wired);
     printLine(context.streams.out, QStringLiteral("Active: ") + t.active);
     printLine(context.streams.out, QStringLiteral("Total: ") + t.total);
+    if (options.all) {
+        for (const QString &line : extraFigureLines(sample))
+            printLine(context.streams.out, line);
+    }
 }
 
 int parseOptions(const QStringList &arguments, StatsOptions *options, const CliContext &context)
@@ -73,6 +65,11 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
             options->json = true;
         } else if (arg == QLatin1String("--vm-stat")) {
             options->vmStat = true;
+        } else if (arg == QLatin1String("--all")) {
+            options->all = true;
+        } else if (arg == QLatin1String("--root")) {
+            if (!value(&options->root))
+                return ExitUsage;
         } else if (arg == QLatin1String("--interval")) {
             if (!value(&text))
                 return ExitUsage;
@@ -105,6 +102,11 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
                                            "give one of them"));
         return ExitUsage;
     }
+    if (!options->from.isEmpty() && !options->root.isEmpty()) {
+        printError(context, QStringLiteral("--from reads a saved text, --root a saved system; "
+                                           "give one of them"));
+        return ExitUsage;
+    }
     if (!options->from.isEmpty() && (options->interval > 0 || options->count > 0)) {
         printError(context, QStringLiteral("--from reads one saved text; it cannot be combined "
                                            "with --interval or --count"));
@@ -120,15 +122,18 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
 QString statsUsage()
 {
     return QStringLiteral(
-            "Usage: kalvoren stats [--json | --vm-stat] [--interval SECONDS] [--count N]\n"
-            "                      [--from FILE|-]\n"
+            "Usage: kalvoren stats [--all] [--json | --vm-stat] [--interval SECONDS] [--count N]\n"
+            "                      [--from FILE|- | --root DIR]\n"
             "Prints free, inactive, wired and active memory and the total.\n\n"
-            "  --json              one JSON object per sample\n"
+            "  --all               also available memory, cache, swap, zram, zswap, pressure\n"
+            "  --json              one JSON object per sample, with every figure there is\n"
             "  --vm-stat           the sample in the layout of a BSD-style vm_stat\n"
             "  --interval SECONDS  repeat every SECONDS (for ever, or --count times)\n"
             "  --count N           take N samples (2 seconds apart unless --interval)\n"
-            "  --from FILE         read vm_stat output saved in FILE ('-': standard input),\n"
-            "                      e.g. ssh host vm_stat | kalvoren stats --from -\n");
+            "  --from FILE         read vm_stat output or a /proc/meminfo saved in FILE\n"
+            "                      ('-': standard input), e.g. ssh host vm_stat | kalvoren\n"
+            "                      stats --from -\n"
+            "  --root DIR          read a saved system: DIR/proc/... and DIR/sys/...\n");
 }
 
 int runStatsCommand(const QStringList &arguments, const CliContext &context)
@@ -145,13 +150,25 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
             printError(context, error);
             return ExitFailure;
         }
-        const QString text = normalizeVmStatText(QString::fromUtf8(bytes));
-        const std::optional<MemorySample> sample = sampleFromVmStat(text, patternForText(text));
+        const QString source = options.from == QLatin1String("-")
+                ? QStringLiteral("standard input") : options.from;
+        std::optional<MemorySample> sample;
+        if (bytes.contains("MemTotal:")) {
+            QString missing;
+            sample = sampleFromSavedMemInfo(bytes, &missing);
+            if (!sample) {
+                printError(context, QStringLiteral("no memory figures in %1: %2")
+                                            .arg(source, missing));
+                return ExitFailure;
+            }
+        } else {
+            const QString text = normalizeVmStatText(QString::fromUtf8(bytes));
+            sample = sampleFromVmStat(text, patternForText(text));
+        }
         if (!sample) {
-            const QString source = options.from == QLatin1String("-")
-                    ? QStringLiteral("standard input") : options.from;
             printError(context, QStringLiteral("no memory figures in %1: expected vm_stat output "
-                                               "with 'Pages free:' ... 'Pageouts:' lines")
+                                               "with 'Pages free:' ... 'Pageouts:' lines, or a "
+                                               "/proc/meminfo")
                                        .arg(source));
             return ExitFailure;
         }
@@ -159,7 +176,8 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
         return ExitOk;
     }
 
-    std::unique_ptr<Platform> platform = context.makePlatform();
+    std::unique_ptr<Platform> platform =
+            options.root.isEmpty() ? context.makePlatform() : savedSystemPlatform(options.root);
     MemorySampler sampler(*platform);
     QObject::connect(&sampler, &MemorySampler::sampled,
                      [&](const MemorySample &sample) { printSample(context, sample, options); });

@@ -2,6 +2,9 @@
 
 #include "commands/CommandsPlatform.h"
 #include "linux/LinuxPlatform.h"
+#include "linux/ProcMemInfo.h"
+
+#include <unistd.h>
 
 namespace Kalvoren {
 
@@ -22,6 +25,16 @@ std::unique_ptr<Platform> createPlatform(PlatformKind kind)
     if (kind == PlatformKind::Commands)
         return std::make_unique<CommandsPlatform>();
     return std::make_unique<LinuxPlatform>();
+}
+
+std::unique_ptr<Platform> savedSystemPlatform(const QString &root)
+{
+    return LinuxPlatform::forSystemRoot(root);
+}
+
+std::optional<MemorySample> sampleFromSavedMemInfo(QByteArrayView text, QString *error)
+{
+    return sampleFromMemInfo(parseMemInfo(text), {}, quint64(sysconf(_SC_PAGESIZE)), error);
 }
 
 bool platformKindFromName(const QString &name, PlatformKind *kind)

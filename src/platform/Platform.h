@@ -5,6 +5,7 @@
 #include "platform/ProcessAction.h"
 #include "platform/ProcessRow.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -81,6 +82,13 @@ std::unique_ptr<Platform> createPlatform(PlatformKind kind = PlatformKind::Linux
 
 // Reads "linux" or "commands"; false when the name is unknown.
 bool platformKindFromName(const QString &name, PlatformKind *kind);
+
+// A Linux system saved under root (root/proc/..., root/sys/...), as support tools copy it.
+std::unique_ptr<Platform> savedSystemPlatform(const QString &root);
+
+// A saved /proc/meminfo text as a sample, in pages of this machine's size. Empty with the
+// reason in error when the text lacks a needed field.
+std::optional<MemorySample> sampleFromSavedMemInfo(QByteArrayView text, QString *error);
 
 // Sets error (when given) and returns an empty result, for the readers' failure paths.
 template<typename T>

@@ -5,8 +5,10 @@
 #include "../support/StreamContents.h"
 #include "../support/WorkedExample.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -86,6 +88,7 @@ private slots:
     void statsFromSavedOutputs_data();
     void statsFromSavedOutputs();
     void statsFromStandardInput();
+    void statsReadsASavedSystem();
     void textWithoutFiguresIsAnErrorNotZeros();
     void liveFailureIsReported();
     void badCommandLines_data();
@@ -181,6 +184,36 @@ void tst_Cli::statsFromStandardInput()
     QCOMPARE(back.out, r.out);
 }
 
+void tst_Cli::statsReadsASavedSystem()
+{
+    const QString meminfo =
+            QStringLiteral(KALVOREN_TEST_DATA "/linux/kalvoren-ci-6.18-swap-zswap.meminfo");
+    // A saved /proc/meminfo reads like vm_stat text: MemFree 22574828 kB is 22045.73 MB.
+    Run r = run({ "stats", "--from", meminfo, "--all" });
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.out.startsWith(QLatin1String("Free: 22045.73 MB\n")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QLatin1String("\nSwap: none\n")), qPrintable(r.out));
+
+    // A copied /proc (+ /sys) tree: every figure it has, and no key for what it lacks.
+    QTemporaryDir root;
+    QVERIFY(QDir().mkpath(root.filePath("proc/pressure")));
+    QVERIFY(QFile::copy(meminfo, root.filePath("proc/meminfo")));
+    QVERIFY(QFile::copy(QStringLiteral(KALVOREN_TEST_DATA "/linux/kalvoren-ci-6.18.pressure"),
+                        root.filePath("proc/pressure/memory")));
+    r = run({ "stats", "--root", root.path(), "--json" }, [] {
+        qFatal("live platform made for --root");
+        return std::unique_ptr<Platform>();
+    });
+    QCOMPARE(r.status, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(o.value("free").toString(), QStringLiteral("22045.73 MB"));
+    QCOMPARE(o.value("available_bytes").toDouble(), 23103776.0 * 1024);
+    QCOMPARE(o.value("swap_total_bytes").toDouble(), 0.0);
+    QCOMPARE(o.value("pressure").toObject().value("some_avg10").toDouble(), 0.54);
+    QVERIFY(!o.contains("zram"));
+    QVERIFY(run({ "stats", "--root", "/nonexistent" }).err.contains("/nonexistent/proc/meminfo"));
+}
+
 void tst_Cli::textWithoutFiguresIsAnErrorNotZeros()
 {
     Run r = run({ "stats", "--from", "-" }, {}, nullptr, "hello\nPages free: 12.\n");
@@ -221,6 +254,7 @@ void tst_Cli::badCommandLines_data()
     QTest::newRow("from with interval") << QStringList { "stats", "--from", "x", "--interval", "1" };
     QTest::newRow("bad platform") << QStringList { "--platform", "mac", "stats" };
     QTest::newRow("two layouts") << QStringList { "stats", "--json", "--vm-stat" };
+    QTest::newRow("two sources") << QStringList { "stats", "--from", "x", "--root", "y" };
 }
 
 void tst_Cli::badCommandLines()

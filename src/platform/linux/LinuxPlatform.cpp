@@ -1,6 +1,8 @@
 #include "LinuxPlatform.h"
 
+#include "PressureStall.h"
 #include "ProcProcesses.h"
+#include "ZramDevices.h"
 
 #include <QFile>
 
@@ -13,8 +15,12 @@
 
 namespace Kalvoren {
 
-LinuxPlatform::LinuxPlatform(const QString &procRoot, WindowCloser closer)
+LinuxPlatform::LinuxPlatform(const QString &procRoot, WindowCloser closer,
+                             const QString &sysRoot)
     : m_procRoot(procRoot)
+    , m_sysRoot(!sysRoot.isEmpty()                           ? sysRoot
+                        : procRoot == QLatin1String("/proc") ? QStringLiteral("/sys")
+                                                             : QString())
     , m_pageSize(quint64(sysconf(_SC_PAGESIZE)))
     , m_windowCloser(std::move(closer))
 {
@@ -26,6 +32,14 @@ LinuxPlatform::~LinuxPlatform()
         ::close(m_meminfoFd);
     if (m_vmstatFd >= 0)
         ::close(m_vmstatFd);
+    if (m_pressureFd >= 0)
+        ::close(m_pressureFd);
+}
+
+std::unique_ptr<LinuxPlatform> LinuxPlatform::forSystemRoot(const QString &root)
+{
+    return std::make_unique<LinuxPlatform>(root + QLatin1String("/proc"), defaultWindowCloser(),
+                                           root + QLatin1String("/sys"));
 }
 
 QString LinuxPlatform::name() const
@@ -99,6 +113,11 @@ std::optional<MemorySample> LinuxPlatform::readMemory(PlatformError *error)
     std::optional<MemorySample> sample = sampleFromMemInfo(info, counters, m_pageSize, &message);
     if (!sample)
         return readingFailed<MemorySample>(error, PlatformError::Kind::MissingField, message);
+    // Pressure and compressed swap are optional: a kernel or container without them leaves
+    // the figures empty.
+    if (readProcFile(&m_pressureFd, "pressure/memory", &m_pressureBuffer, nullptr))
+        sample->pressure = parsePressure(m_pressureBuffer);
+    sample->zram = readZramDevices(m_sysRoot);
     return sample;
 }
 

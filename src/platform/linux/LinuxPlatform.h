@@ -23,14 +23,19 @@ PurgeLaunch purgeLaunch(bool isRoot, PurgeElevation elevation, const QString &he
                         const QString &installedHelper);
 class ProcProcesses;
 
-// Linux: every figure is read in-process from /proc, no command is started per sample.
-// The /proc root can point elsewhere so that tests read fixtures instead of the live system.
+// Linux: every figure is read in-process from /proc and /sys, no command is started per
+// sample. Both roots can point elsewhere, so that tests and `kalvoren stats --root` read a
+// saved system instead of the live one.
 class LinuxPlatform : public Platform
 {
 public:
-    // closer asks a process's windows to close; the installed default unless given.
+    // closer asks a process's windows to close; the installed default unless given. sysRoot
+    // empty: /sys for the live /proc, and no /sys at all for any other /proc root.
     explicit LinuxPlatform(const QString &procRoot = QStringLiteral("/proc"),
-                           WindowCloser closer = defaultWindowCloser());
+                           WindowCloser closer = defaultWindowCloser(),
+                           const QString &sysRoot = QString());
+    // The system saved under root: root/proc and root/sys.
+    static std::unique_ptr<LinuxPlatform> forSystemRoot(const QString &root);
     ~LinuxPlatform() override;
 
     QString name() const override;
@@ -38,6 +43,7 @@ public:
     std::optional<MemorySample> readMemory(PlatformError *error = nullptr) override;
 
     QString procRoot() const { return m_procRoot; }
+    QString sysRoot() const { return m_sysRoot; }
 
     // -- optimizer (LinuxPurge.cpp) --
     // Runs the purge helper: directly when we are root, through pkexec when elevation asks
@@ -63,11 +69,14 @@ private:
     bool readProcFile(int *fd, const char *name, QByteArray *buffer, QString *error);
 
     QString m_procRoot;
+    QString m_sysRoot;
     QMutex m_mutex; // guards the descriptors and buffers below
     int m_meminfoFd = -1;
     int m_vmstatFd = -1;
+    int m_pressureFd = -1;
     QByteArray m_meminfoBuffer;
     QByteArray m_vmstatBuffer;
+    QByteArray m_pressureBuffer;
     quint64 m_pageSize;
     QString m_purgeHelper;
 
