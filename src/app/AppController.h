@@ -109,12 +109,12 @@ public:
     // Creates the tray icon the first time a tray host is there; later calls do nothing.
     // Without a tray host the main window stays an ordinary window, and the user is told
     // once how to get a tray.
-    void activateStatusMenu();
+    void createTrayIcon();
     // A click on the tray icon: shows the main window as a panel under the pointer, or
     // hides it when it is shown.
-    void statusMenuPressed();
+    void trayIconClicked();
     // The panel lost focus: it hides (only while it is a panel).
-    void windowDidResignKey();
+    void panelLostFocus();
     // Shows the panel dropped down from anchor (the tray icon, or 1 x 1 at the pointer) and
     // gives it focus.
     void showPanelUnder(const QRect &anchor);

@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "MenuButton.h"
 #include "PanelPlacement.h"
+#include "stats/SampleReport.h"
 #include "platform/x11/X11WindowState.h"
 #include "views/IconRenderer.h"
 
@@ -130,7 +131,7 @@ void AppController::refreshIcons()
     if (m_optUpdatesAppIcon)
         updateAppIcon();
     m_statusIcon = renderStatusIcon(m_iconView, qApp->devicePixelRatio());
-    activateStatusMenu();
+    createTrayIcon();
     if (m_statusItem) {
         if (!m_statusIcon.isNull())
             m_statusItem->setIcon(QIcon(QPixmap::fromImage(m_statusIcon)));
@@ -142,11 +143,12 @@ void AppController::refreshIcons()
 void AppController::refreshToolTip(const MemorySample &sample, const MemoryFigures &figures)
 {
     // Shown with the icon, refreshed with it: what a glance at the tray should tell.
-    QString text = tr("Kalvoren") + QLatin1Char('\n')
-            + tr("Free: %1").arg(megabytesText(figures.Free));
-    if (sample.availableBytes)
-        text += QLatin1String(", ")
-                + tr("available: %1").arg(megabytesText(float(*sample.availableBytes)));
+    QString line = tr("Free: %1").arg(megabytesText(figures.Free));
+    if (const QString available = availableValue(sample); !available.isEmpty())
+        line += QLatin1String(", ") + tr("available: %1").arg(available);
+    QString text = tr("Kalvoren") + QLatin1Char('\n') + line;
+    if (const QString swap = swapText(sample); !swap.isEmpty())
+        text += QLatin1Char('\n') + swap;
     m_toolTip = text;
 }
 
@@ -156,7 +158,7 @@ void AppController::updateAppIcon()
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(renderAppIcon(m_iconView))));
 }
 
-void AppController::activateStatusMenu()
+void AppController::createTrayIcon()
 {
     if (m_hasInitializedStatusItem)
         return;
@@ -187,7 +189,7 @@ void AppController::activateStatusMenu()
                 // A second click soon after the first arrives as a double click; it is
                 // still a click that toggles the panel.
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                    statusMenuPressed();
+                    trayIconClicked();
                 else if (reason == QSystemTrayIcon::Context)
                     statusMenuRequested();
             });
@@ -203,7 +205,7 @@ void AppController::activateStatusMenu()
     }
 }
 
-void AppController::statusMenuPressed()
+void AppController::trayIconClicked()
 {
     if (!mainWindow)
         return;
@@ -245,7 +247,7 @@ void AppController::showMainWindow(const std::optional<QRect> &panelAnchor)
         if (!isPanel(window))
             window->setWindowFlags(panelFlags);
         if (!m_panelWatcher) {
-            m_panelWatcher = std::make_unique<PanelWatcher>([this] { windowDidResignKey(); },
+            m_panelWatcher = std::make_unique<PanelWatcher>([this] { panelLostFocus(); },
                                                             [this] {
                                                                 if (isPanel(mainWindow))
                                                                     hideMainWindow();
@@ -303,7 +305,7 @@ void AppController::statusMenuRequested()
     });
 }
 
-void AppController::windowDidResignKey()
+void AppController::panelLostFocus()
 {
     // Only the panel vanishes on losing focus; an ordinary window (no tray) must stay, or
     // there would be no way back to it.

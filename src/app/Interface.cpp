@@ -11,6 +11,7 @@
 #include "log/LogWindow.h"
 #include "log/Logger.h"
 #include "log/LoggerView.h"
+#include "log/MemoryHistory.h"
 #include "optimizer/OptimizerController.h"
 #include "platform/Platform.h"
 #include "processes/ProcessWindow.h"
@@ -19,6 +20,7 @@
 #include "views/StatsView.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,11 +42,11 @@ void connectLog(Interface &ui)
     logger->logBufferSize = w->rowLimitField();
     logger->displayDeltasCheckbox = w->deltasCheckBox();
     w->chartView()->setDs(logger);
-    QObject::connect(w->startButton(), &QPushButton::clicked, logger, &Logger::goButton);
-    QObject::connect(w->stopButton(), &QPushButton::clicked, logger, &Logger::stopButton);
-    QObject::connect(w->clearButton(), &QPushButton::clicked, logger, &Logger::clearButton);
+    QObject::connect(w->startButton(), &QPushButton::clicked, logger, &Logger::resumeLogging);
+    QObject::connect(w->stopButton(), &QPushButton::clicked, logger, &Logger::pauseLogging);
+    QObject::connect(w->clearButton(), &QPushButton::clicked, logger, &Logger::clearLog);
     QObject::connect(w->deltasCheckBox(), &QCheckBox::clicked, logger,
-                     &Logger::displayDeltasButton);
+                     &Logger::followDeltasCheckBox);
     QObject::connect(w, &LogWindow::exportRequested, logger, &Logger::exportRows);
 }
 
@@ -84,6 +86,7 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     ui->platform = std::move(platform);
     Platform &p = *ui->platform;
     ui->sampler = std::make_unique<MemorySampler>(p);
+    ui->history = std::make_unique<MemoryHistory>();
     ui->optimizer = std::make_unique<OptimizerController>(p);
     ui->topMonitor = std::make_unique<TopMonitor>(&p);
     ui->benchmark = std::make_unique<Benchmark>();
@@ -118,10 +121,13 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
                   ui->processWindow.get());
     c->setBenchmark(ui->benchmark.get());
 
-    // A sample's effects, in this order: the four texts, the log, the total, the pie and the
-    // log's chart redrawn, the icons on samples 1, 4, 7 ...
+    // A sample's effects, in this order: the four texts, the log, the total and the further
+    // figures, the pie and the two history charts redrawn, the icons on samples 1, 4, 7 ...
     Logger *logger = ui->logger.get();
     LoggerView *chart = ui->logWindow->chartView();
+    MemoryHistory *history = ui->history.get();
+    chart->setHistory(history);
+    w->historyChart()->setHistory(history);
     QObject::connect(sampler, &MemorySampler::sampled, w,
                      [w](const MemorySample &, const MemoryFigures &f) { w->showFigureTexts(f); });
     QObject::connect(sampler, &MemorySampler::sampled, logger,
@@ -129,11 +135,16 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
                          logger->addItem(f);
                      });
     QObject::connect(sampler, &MemorySampler::sampled, w,
-                     [w](const MemorySample &, const MemoryFigures &f) { w->showTotal(f); });
+                     [w](const MemorySample &s, const MemoryFigures &f) {
+                         w->showTotal(f);
+                         w->showMoreFigures(s);
+                     });
     QObject::connect(sampler, &MemorySampler::sampled, w,
-                     [w, chart](const MemorySample &, const MemoryFigures &f) {
+                     [w, chart, history](const MemorySample &s, const MemoryFigures &f) {
                          w->statsView()->setFigures({ f.Free, f.Inactive, f.Active, f.Wired });
-                         chart->update();
+                         history->append(s, f, QDateTime::currentMSecsSinceEpoch());
+                         chart->update(); // a hidden chart does not paint
+                         w->historyChart()->update();
                      });
     QObject::connect(sampler, &MemorySampler::sampled, c, &AppController::sampleTaken);
 

@@ -13,6 +13,7 @@ class QWidget;
 
 namespace Kalvoren {
 
+class MemoryHistory;
 class MemorySampler;
 class OptimizerController;
 class Platform;
@@ -27,6 +28,7 @@ struct Interface
 
     std::unique_ptr<Platform> platform;
     std::unique_ptr<MemorySampler> sampler;
+    std::unique_ptr<MemoryHistory> history;
     std::unique_ptr<OptimizerController> optimizer;
     std::unique_ptr<TopMonitor> topMonitor;
     std::unique_ptr<Benchmark> benchmark;
@@ -41,8 +43,8 @@ struct Interface
 };
 
 // Creates the parts and windows and connects them: the sampler's subscribers in the order a
-// sample shows its effects (the four texts, the log, the total, the pie and chart, the
-// icons), the buttons, the menu and the notices. Start-up (AppController::start) is the
+// sample shows its effects (the four texts, the log, the total and the further figures, the
+// pie and the charts, the icons), the buttons, the menu and the notices. Start-up (AppController::start) is the
 // caller's.
 std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform);
 

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "MenuButton.h"
+#include "log/LoggerView.h"
+#include "stats/SampleReport.h"
 #include "optimizer/OptimizerController.h"
 #include "views/StatsView.h"
 
@@ -26,6 +28,33 @@ QLabel *swatch(const QColor &colour)
     return label;
 }
 
+// Swap in use of the swap there is, short enough for the panel: "0.3 / 8.0 GB, 3.10:1" (the
+// ratio where the swap is compressed in memory), "none" without swap.
+QString compactSwapText(const Kalvoren::MemorySample &sample)
+{
+    const std::optional<quint64> used = sample.swapUsedBytes();
+    if (!used)
+        return QString();
+    const quint64 total = *sample.swapTotalBytes;
+    if (total == 0)
+        return MainWindow::tr("none");
+    constexpr double gib = 1024.0 * 1024.0 * 1024.0;
+    const bool inGb = total >= quint64(gib);
+    const double scale = inGb ? gib : 1024.0 * 1024.0;
+    const int decimals = inGb ? 1 : 0;
+    QString text = QStringLiteral("%1 / %2 %3")
+                           .arg(Kalvoren::fixedText(double(*used) / scale, decimals),
+                                Kalvoren::fixedText(double(total) / scale, decimals),
+                                inGb ? QStringLiteral("GB") : QStringLiteral("MB"));
+    for (const Kalvoren::ZramDevice &device : sample.zram) {
+        if (const std::optional<double> ratio = device.compressionRatio()) {
+            text += QStringLiteral(", %1:1").arg(Kalvoren::fixedText(*ratio, 2));
+            break;
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -40,6 +69,10 @@ MainWindow::MainWindow(QWidget *parent)
     , m_activeInfo(new QLabel)
     , m_ramView(new QLabel)
     , m_note(new QLabel)
+    , m_availableInfo(new QLabel)
+    , m_swapInfo(new QLabel)
+    , m_pressureInfo(new QLabel)
+    , m_history(new LoggerView)
     , m_progressTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("mainWindow"));
@@ -68,7 +101,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_progress->setSizePolicy(keepRoom);
 
     // Room for six-digit megabytes, so that changing figures never resize the panel.
-    const int widestFigure = fontMetrics().horizontalAdvance(QStringLiteral("000000.00 MB"));
+    const int widestFigure =
+            fontMetrics().horizontalAdvance(QStringLiteral("0000.0 / 0000.0 GB, 0.00:1"));
     auto *figures = new QGridLayout;
     const struct
     {
@@ -98,6 +132,37 @@ MainWindow::MainWindow(QWidget *parent)
     m_ramView->setMinimumWidth(widestFigure);
     figures->addWidget(new QLabel(tr("Total")), row, 1);
     figures->addWidget(m_ramView, row, 2);
+    ++row;
+
+    // What a Linux user also watches: memory programs can still get, swap, pressure.
+    const struct
+    {
+        const char *title;
+        QLabel *value;
+        const char *name;
+    } more[] = {
+        { QT_TR_NOOP("Available"), m_availableInfo, "availableInfo" },
+        { QT_TR_NOOP("Swap"), m_swapInfo, "swapInfo" },
+        { QT_TR_NOOP("Pressure"), m_pressureInfo, "pressureInfo" },
+    };
+    for (const auto &r : more) {
+        r.value->setObjectName(QLatin1String(r.name));
+        r.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        r.value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        r.value->setFixedWidth(widestFigure);
+        figures->addWidget(new QLabel(tr(r.title)), row, 1);
+        figures->addWidget(r.value, row, 2);
+        ++row;
+    }
+    m_swapInfo->setToolTip(tr("Swap in use of the swap there is; with compressed swap in "
+                              "memory (zram), how much it compresses"));
+    m_pressureInfo->setToolTip(tr("The share of the last 10 seconds in which programs waited "
+                                  "for memory: some of them, or all (full)"));
+    m_history->setObjectName(QStringLiteral("historyChart"));
+    m_history->setCompact(true);
+    m_history->setFixedHeight(48);
+    m_history->setToolTip(tr("The last five minutes: wired, active, inactive and free memory "
+                             "from the bottom up, swap use in magenta, pressure dashed"));
 
     auto *top = new QHBoxLayout;
     top->addStretch();
@@ -107,6 +172,7 @@ MainWindow::MainWindow(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(m_statsView, 0, Qt::AlignHCenter);
     layout->addLayout(figures);
+    layout->addWidget(m_history);
     layout->addWidget(m_mainButton);
     layout->addWidget(m_progress);
     layout->addWidget(m_note);
@@ -133,6 +199,14 @@ void MainWindow::showFigureTexts(const Kalvoren::MemoryFigures &figures)
 void MainWindow::showTotal(const Kalvoren::MemoryFigures &figures)
 {
     m_ramView->setText(Kalvoren::gigabytesText(figures.totalRam));
+}
+
+void MainWindow::showMoreFigures(const Kalvoren::MemorySample &sample)
+{
+    const auto orUnknown = [](const QString &text) { return text.isEmpty() ? tr("n/a") : text; };
+    m_availableInfo->setText(orUnknown(Kalvoren::availableValue(sample)));
+    m_swapInfo->setText(orUnknown(compactSwapText(sample)));
+    m_pressureInfo->setText(orUnknown(Kalvoren::pressureValue(sample)));
 }
 
 void MainWindow::showOptimizationRunning(bool running)

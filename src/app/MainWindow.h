@@ -4,6 +4,7 @@
 
 #include "stats/MemoryFigures.h"
 
+class LoggerView;
 class MenuButton;
 class QLabel;
 class StatsView;
@@ -34,6 +35,11 @@ public:
     QLabel *activeInfo() const { return m_activeInfo; }
     QLabel *ramView() const { return m_ramView; }
     QLabel *note() const { return m_note; }
+    QLabel *availableInfo() const { return m_availableInfo; }
+    QLabel *swapInfo() const { return m_swapInfo; }
+    QLabel *pressureInfo() const { return m_pressureInfo; }
+    // The small history chart under the figures.
+    LoggerView *historyChart() const { return m_history; }
 
     // Shows a one-line notice at the bottom of the window (e.g. how to get a tray icon).
     void showNote(const QString &text);
@@ -41,6 +47,9 @@ public:
     // The four "%.2f MB" texts, then (separately, later in a sample) the "%.2f GB" total.
     void showFigureTexts(const Kalvoren::MemoryFigures &figures);
     void showTotal(const Kalvoren::MemoryFigures &figures);
+    // Available memory, swap (with the zram ratio) and pressure; "n/a" where the system does
+    // not say, so the panel keeps its size.
+    void showMoreFigures(const Kalvoren::MemorySample &sample);
 
     // While a run goes on the button reads "Cancel" and the bar shows how far the run got,
     // read from optimizer about 30 times a second; afterwards "Optimize Memory", no bar.
@@ -70,6 +79,10 @@ private:
     QLabel *m_activeInfo;
     QLabel *m_ramView;
     QLabel *m_note;
+    QLabel *m_availableInfo;
+    QLabel *m_swapInfo;
+    QLabel *m_pressureInfo;
+    LoggerView *m_history;
     QTimer *m_progressTimer;
     Kalvoren::OptimizerController *m_optimizer = nullptr;
 };

@@ -36,8 +36,7 @@ LogWindow::LogWindow(QWidget *parent)
     m_deltas->setChecked(true);
     m_deltas->setToolTip(tr("Show each figure's relative change since the previous sample"));
 
-    // The chart area draws nothing; it takes no room from the table.
-    m_chart->setFixedHeight(0);
+    m_chart->setMinimumHeight(160);
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(new QLabel(tr("Rows:"), this));
@@ -50,8 +49,8 @@ LogWindow::LogWindow(QWidget *parent)
     controls->addWidget(m_export);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_chart, 1);
     layout->addWidget(m_table, 1);
-    layout->addWidget(m_chart);
     layout->addLayout(controls);
 
     auto *exportAction = new QAction(tr("Export…"), this);
@@ -60,5 +59,5 @@ LogWindow::LogWindow(QWidget *parent)
     connect(exportAction, &QAction::triggered, this, &LogWindow::exportRequested);
     connect(m_export, &QPushButton::clicked, this, &LogWindow::exportRequested);
 
-    resize(520, 420);
+    resize(640, 560);
 }

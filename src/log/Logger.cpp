@@ -40,22 +40,22 @@ void Logger::addItem(const MemoryFigures &figures)
         chartView->update();
 }
 
-void Logger::goButton()
+void Logger::resumeLogging()
 {
     m_model->go();
 }
 
-void Logger::stopButton()
+void Logger::pauseLogging()
 {
     m_model->stop();
 }
 
-void Logger::clearButton()
+void Logger::clearLog()
 {
     m_model->clear();
 }
 
-void Logger::displayDeltasButton()
+void Logger::followDeltasCheckBox()
 {
     m_model->setShowDeltas(displayDeltasCheckbox && displayDeltasCheckbox->isChecked());
 }

@@ -27,11 +27,11 @@ public:
     void addItem(const Kalvoren::MemoryFigures &figures);
 
     // Window actions.
-    void goButton();
-    void stopButton();
-    void clearButton();
+    void resumeLogging();
+    void pauseLogging();
+    void clearLog();
     // The deltas check box's action: the table follows the box from now on.
-    void displayDeltasButton();
+    void followDeltasCheckBox();
     // Asks for a file and saves the shown rows there as CSV; a failure is shown in a message box.
     void exportRows();
 

@@ -90,37 +90,53 @@ QVariantMap sampleFields(const MemorySample &sample, const MemoryFigures &f)
     return map;
 }
 
-QString availableText(const MemorySample &sample)
+QString availableValue(const MemorySample &sample)
 {
-    if (!sample.availableBytes)
-        return QString();
-    return tr("Available: %1").arg(mb(*sample.availableBytes));
+    return sample.availableBytes ? mb(*sample.availableBytes) : QString();
 }
 
-QString swapText(const MemorySample &sample)
+QString swapValue(const MemorySample &sample)
 {
     const std::optional<quint64> used = sample.swapUsedBytes();
     if (!used)
         return QString();
     if (*sample.swapTotalBytes == 0)
-        return tr("Swap: none");
-    QString text = tr("Swap: %1 of %2").arg(mb(*used), mb(*sample.swapTotalBytes));
+        return tr("none");
+    QString text = tr("%1 of %2").arg(mb(*used), mb(*sample.swapTotalBytes));
     if (const std::optional<double> ratio = zramRatio(sample))
         text += tr(", zram %1:1").arg(fixedText(*ratio, 2));
     return text;
 }
 
-QString pressureText(const MemorySample &sample)
+QString pressureValue(const MemorySample &sample)
 {
     if (!sample.pressure)
         return QString();
     const MemoryPressure &p = *sample.pressure;
     // Below a hundredth of a percent the kernel's averages are rounding noise.
     if (p.full && p.full->avg10 >= 0.01)
-        return tr("Pressure: full %1 %").arg(fixedText(p.full->avg10, 1));
+        return tr("full %1 %").arg(fixedText(p.full->avg10, 1));
     if (p.some.avg10 >= 0.01)
-        return tr("Pressure: some %1 %").arg(fixedText(p.some.avg10, 1));
-    return tr("Pressure: none");
+        return tr("some %1 %").arg(fixedText(p.some.avg10, 1));
+    return tr("none");
+}
+
+QString availableText(const MemorySample &sample)
+{
+    const QString value = availableValue(sample);
+    return value.isEmpty() ? value : tr("Available: %1").arg(value);
+}
+
+QString swapText(const MemorySample &sample)
+{
+    const QString value = swapValue(sample);
+    return value.isEmpty() ? value : tr("Swap: %1").arg(value);
+}
+
+QString pressureText(const MemorySample &sample)
+{
+    const QString value = pressureValue(sample);
+    return value.isEmpty() ? value : tr("Pressure: %1").arg(value);
 }
 
 QStringList extraFigureLines(const MemorySample &sample)

@@ -24,7 +24,13 @@ QVariantMap sampleFields(const MemorySample &sample, const MemoryFigures &figure
 // cache, swap, each zram device, zswap, pressure. Lines for absent figures are left out.
 QStringList extraFigureLines(const MemorySample &sample);
 
-// Short texts for the window and the tray.
+// The values alone, for the window's rows: "1234.56 MB"; "12.00 MB of 4096.00 MB, zram
+// 3.10:1" or "none"; "none" or "some 3.2 %". Empty when the sample does not say.
+QString availableValue(const MemorySample &sample);
+QString swapValue(const MemorySample &sample);
+QString pressureValue(const MemorySample &sample);
+
+// Short texts for the tray and the command line.
 // "Available: 1234.56 MB"; empty when the sample does not say.
 QString availableText(const MemorySample &sample);
 // "Swap: 12.00 MB of 4096.00 MB" with ", zram 3.10:1" when the swap is compressed in memory;

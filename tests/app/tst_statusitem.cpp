@@ -164,7 +164,7 @@ private slots:
         QVERIFY(w()->note()->text().contains(QLatin1String("AppIndicator")));
 
         // An ordinary window does not vanish when it loses focus: nothing could bring it back.
-        c()->windowDidResignKey();
+        c()->panelLostFocus();
         QVERIFY(w()->isVisible());
 
         // The next start logs again but does not repeat the note.
@@ -183,18 +183,18 @@ private slots:
         m_ui->sampler->sampleNow(); // no tray: the window is open as an ordinary one
         QVERIFY(c()->mainWindowVisible());
 
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(!c()->mainWindowVisible());
         QVERIFY(!w()->isVisible());
 
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(c()->mainWindowVisible());
         QVERIFY(w()->isVisible());
         const Qt::WindowFlags panel =
                 Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
         QCOMPARE(w()->windowFlags() & panel, panel);
 
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(!c()->mainWindowVisible());
         QVERIFY(!w()->isVisible());
 
@@ -204,7 +204,7 @@ private slots:
         c()->showPanelUnder(QRect(pointer, QSize(1, 1)));
         QVERIFY(w()->isVisible());
         QCOMPARE(w()->pos(), pointer + QPoint(-110, 1));
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         // Near the right edge it is kept on the screen.
         c()->showPanelUnder(QRect(screen.right() - 5, screen.top() + 10, 1, 1));
         QCOMPARE(w()->frameGeometry().right(), screen.right());
@@ -215,8 +215,8 @@ private slots:
     {
         start();
         m_ui->sampler->sampleNow();
-        c()->statusMenuPressed(); // hide the ordinary window
-        c()->statusMenuPressed(); // and show it as the panel
+        c()->trayIconClicked(); // hide the ordinary window
+        c()->trayIconClicked(); // and show it as the panel
         QVERIFY(w()->isVisible());
 
         // The window system says the panel is no longer active.
@@ -227,17 +227,17 @@ private slots:
 
         // The click on the tray icon that took the focus away arrives right after: it must
         // not show the panel again.
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(!w()->isVisible());
         // The next click does.
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(w()->isVisible());
 
         // A click well after the panel lost focus shows it at once.
-        c()->windowDidResignKey();
+        c()->panelLostFocus();
         QVERIFY(!w()->isVisible());
         QTest::qWait(400);
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(w()->isVisible());
     }
 
@@ -245,8 +245,8 @@ private slots:
     {
         start();
         m_ui->sampler->sampleNow();
-        c()->statusMenuPressed(); // hide the ordinary window
-        c()->statusMenuPressed(); // and show it as the panel
+        c()->trayIconClicked(); // hide the ordinary window
+        c()->trayIconClicked(); // and show it as the panel
         QVERIFY(w()->isVisible());
         // Not resizable: what tiling Wayland compositors float instead of tiling.
         const QSize size = w()->size();
@@ -267,7 +267,7 @@ private slots:
         QTest::keyClick(w()->mainButton(), Qt::Key_Escape);
         QVERIFY(!w()->isVisible());
         QVERIFY(!c()->mainWindowVisible());
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(w()->isVisible());
         QTest::keyClick(w(), Qt::Key_Escape);
         QVERIFY(!w()->isVisible());
@@ -279,9 +279,9 @@ private slots:
         // the window forward; the panel they show must behave as one a click showed.
         start();
         m_ui->sampler->sampleNow();
-        c()->statusMenuPressed(); // the panel, hidden
-        c()->statusMenuPressed();
-        c()->statusMenuPressed();
+        c()->trayIconClicked(); // the panel, hidden
+        c()->trayIconClicked();
+        c()->trayIconClicked();
         QVERIFY(!w()->isVisible());
 
         c()->bringMainWindowForward();
@@ -292,7 +292,7 @@ private slots:
         QVERIFY(!w()->isVisible());
         // The next click after that shows it (not: hides it).
         QTest::qWait(400);
-        c()->statusMenuPressed();
+        c()->trayIconClicked();
         QVERIFY(w()->isVisible());
     }
 

@@ -25,7 +25,7 @@ struct LogFixture
         logger.logBufferSize = window.rowLimitField();
         logger.displayDeltasCheckbox = window.deltasCheckBox();
         QObject::connect(window.deltasCheckBox(), &QCheckBox::clicked, &logger,
-                         [this] { logger.displayDeltasButton(); });
+                         [this] { logger.followDeltasCheckBox(); });
     }
     void sample(int megabytes)
     {
@@ -124,12 +124,12 @@ void TestLogger::buttonsPauseResumeAndClear()
 {
     LogFixture f;
     f.sample(100);
-    f.logger.stopButton();
+    f.logger.pauseLogging();
     QVERIFY(f.logger.stopped());
     f.sample(300);
     QCOMPARE(f.logger.model()->items().size(), 1);
-    f.logger.goButton();
-    f.logger.clearButton();
+    f.logger.resumeLogging();
+    f.logger.clearLog();
     QCOMPARE(f.window.table()->model()->rowCount(), 0);
     f.sample(120);
     QCOMPARE(f.window.table()->model()->rowCount(), 1);
