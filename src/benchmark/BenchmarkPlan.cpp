@@ -34,7 +34,7 @@ bool benchmarkInputsAccepted(const BenchmarkInputs &inputs, std::optional<quint3
 quint32 suggestedTotalMb(float freeBytes, float inactiveBytes, std::optional<quint32> limitMb)
 {
     // Single-precision sum, then double-precision scaling to megabytes, then rounding in
-    // single precision: the figures the button has always proposed.
+    // single precision: the window's button proposes the same figure.
     const float unused = freeBytes + inactiveBytes;
     const float megabytes = float(double(unused) * 0.8 * 9.5367431640625e-07);
     const float rounded = std::roundf(megabytes);

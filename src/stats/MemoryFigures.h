@@ -8,8 +8,8 @@
 
 namespace Kalvoren {
 
-// The two patterns that pick the figures out of vm_stat text, exactly as the sampler has
-// always used them. The eight-group one needs a "Pages speculative:" line.
+// The two patterns that pick the figures out of the BSD-style vm_stat command's text, used
+// verbatim by the sampler. The eight-group one needs a "Pages speculative:" line.
 inline constexpr char eightGroupPattern[] =
         "([0-9]+) bytes.*Pages free:[ ]+([0-9]+).*Pages active:[ ]+([0-9]+).*Pages inactive:[ ]+"
         "([0-9]+).*Pages speculative:[ ]+([0-9]+).*Pages wired down:[ ]+([0-9]+).*Pageins:[ ]+"
@@ -31,8 +31,8 @@ VmStatPattern patternForFrameworkVersion(double version);
 VmStatPattern patternForText(QStringView text);
 QString patternText(VmStatPattern pattern);
 
-// One sample's figures. 32-bit floats on purpose: the display texts, the pie and the log have
-// always been computed at this precision, so the shown digits match what users compare.
+// One sample's figures. 32-bit floats on purpose: the display texts, the pie and the log are
+// computed at this precision, so the shown digits match what users compare.
 struct MemoryFigures
 {
     float Free = 0;
