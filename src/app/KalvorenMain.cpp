@@ -26,6 +26,7 @@ bool hasDisplay()
 int kalvorenMain(int argc, char **argv)
 {
     markMainStarted();
+    reserveClosedStandardStreams();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

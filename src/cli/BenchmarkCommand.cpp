@@ -95,7 +95,7 @@ int parseOptions(const QStringList &arguments, BenchmarkOptions *options,
         } else if (arg == QLatin1String("--suggest")) {
             options->suggest = true;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(benchmarkUsage().toLocal8Bit().constData(), context.streams.out);
+            printText(context.streams.out, benchmarkUsage());
             return -1;
         } else {
             return unknownOption(context, QStringLiteral("benchmark"), arg);

@@ -81,7 +81,7 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
             if (!value(&options->forcePid))
                 return ExitUsage;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(processesUsage().toLocal8Bit().constData(), context.streams.out);
+            printText(context.streams.out, processesUsage());
             return -1;
         } else {
             return unknownOption(context, QStringLiteral("processes"), arg);

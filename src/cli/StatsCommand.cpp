@@ -83,7 +83,7 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
             if (!value(&options->from))
                 return ExitUsage;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(statsUsage().toLocal8Bit().constData(), context.streams.out);
+            printText(context.streams.out, statsUsage());
             return -1;
         } else {
             return unknownOption(context, QStringLiteral("stats"), arg);
@@ -168,6 +168,9 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
             return ExitFailure;
         }
         printFigures(context, *figures, options.json);
+        // Nobody reads what a failing output loses: stop sampling (runCli says why).
+        if (std::ferror(context.streams.out))
+            return ExitFailure;
         if (options.interval == 0 || (options.count > 0 && n + 1 >= options.count))
             return ExitOk;
     }

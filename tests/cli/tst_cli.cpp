@@ -42,10 +42,10 @@ struct Run
 };
 
 Run run(const QStringList &arguments, std::function<std::unique_ptr<Platform>()> platform = {},
-        QList<double> *sleeps = nullptr, const QByteArray &input = {})
+        QList<double> *sleeps = nullptr, const QByteArray &input = {}, FILE *out = nullptr)
 {
     CliContext context;
-    context.streams.out = std::tmpfile();
+    context.streams.out = out ? out : std::tmpfile();
     context.streams.err = std::tmpfile();
     context.streams.in = std::tmpfile();
     std::fwrite(input.constData(), 1, size_t(input.size()), context.streams.in);
@@ -88,6 +88,8 @@ private slots:
     void badCommandLines_data();
     void badCommandLines();
     void helpAndVersion();
+    void lostOutputIsAFailure_data();
+    void lostOutputIsAFailure();
     void desktopArgumentsAreNotCommands();
 };
 
@@ -209,6 +211,12 @@ void tst_Cli::badCommandLines_data()
     QTest::newRow("missing value") << QStringList { "stats", "--from" };
     QTest::newRow("from with interval") << QStringList { "stats", "--from", "x", "--interval", "1" };
     QTest::newRow("bad platform") << QStringList { "--platform", "mac", "stats" };
+    // An empty value is no value: it must not act as if the option were left out.
+    QTest::newRow("empty from") << QStringList { "stats", "--from", "" };
+    QTest::newRow("empty quit") << QStringList { "processes", "--quit", "" };
+    QTest::newRow("empty force quit") << QStringList { "processes", "--force-quit", "" };
+    QTest::newRow("empty top text") << QStringList { "processes", "--from", "" };
+    QTest::newRow("empty count") << QStringList { "benchmark", "--suggest", "--count", "" };
 }
 
 void tst_Cli::badCommandLines()
@@ -231,6 +239,41 @@ void tst_Cli::helpAndVersion()
     r = run({ "stats", "--help" });
     QCOMPARE(r.status, 0);
     QVERIFY(r.out.contains(QLatin1String("--from FILE")));
+}
+
+void tst_Cli::lostOutputIsAFailure_data()
+{
+    // "full": /dev/full; "closed": a descriptor open for reading only, which is what a closed
+    // standard output becomes (reserveClosedStandardStreams).
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("full");
+    QTest::newRow("stats") << QStringList { "stats" } << true;
+    QTest::newRow("stats json") << QStringList { "stats", "--json" } << true;
+    QTest::newRow("stats repeated") << QStringList { "stats", "--interval", "1" } << true;
+    QTest::newRow("processes json")
+            << QStringList { "processes", "--json", "--from",
+                             KALVOREN_TEST_DATA "/top/macos15-m1pro-l1-n15-o-cpu-stats-pid-"
+                                                "command-cpu-mem-threads-state.txt" }
+            << true;
+    QTest::newRow("version") << QStringList { "--version" } << true;
+    QTest::newRow("help") << QStringList { "--help" } << true;
+    QTest::newRow("command help") << QStringList { "stats", "--help" } << true;
+    QTest::newRow("stats, closed") << QStringList { "stats" } << false;
+}
+
+void tst_Cli::lostOutputIsAFailure()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, full);
+    FILE *out = full ? std::fopen("/dev/full", "w") : std::fopen("/dev/null", "r");
+    QVERIFY(out);
+    // "stats --interval 1" samples for ever unless a lost output ends it.
+    const Run r = run(arguments, {}, nullptr, {}, out);
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.err, QStringLiteral("kalvoren: write error: ")
+                     + (full ? QStringLiteral("No space left on device")
+                             : QStringLiteral("Bad file descriptor"))
+                     + QLatin1Char('\n'));
 }
 
 void tst_Cli::desktopArgumentsAreNotCommands()
