@@ -51,16 +51,16 @@ void printRows(const CliContext &context, const QList<TopLine> &lines, bool json
                   QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)));
         return;
     }
-    printLine(context.streams.out, QStringLiteral("%1 %2 %3 %4")
-                                           .arg(QStringLiteral("PID"), 8)
-                                           .arg(QStringLiteral("RSIZE"), 7)
-                                           .arg(QStringLiteral("%CPU"), 6)
-                                           .arg(QStringLiteral("COMMAND")));
-    for (const TopLine &line : lines) {
-        printLine(context.streams.out,
-                  QStringLiteral("%1 %2 %3 %4").arg(line.pid, 8).arg(line.rsize, 7)
-                          .arg(line.cpu, 6).arg(line.command));
-    }
+    // Joined, not built with chained arg(): a field holding "%1" would be filled in again.
+    auto row = [](const QString &pid, const QString &rsize, const QString &cpu,
+                  const QString &command) {
+        return pid.rightJustified(8) + QLatin1Char(' ') + rsize.rightJustified(7)
+                + QLatin1Char(' ') + cpu.rightJustified(6) + QLatin1Char(' ') + command;
+    };
+    printLine(context.streams.out, row(QStringLiteral("PID"), QStringLiteral("RSIZE"),
+                                       QStringLiteral("%CPU"), QStringLiteral("COMMAND")));
+    for (const TopLine &line : lines)
+        printLine(context.streams.out, row(line.pid, line.rsize, line.cpu, line.command));
 }
 
 int parseOptions(const QStringList &arguments, ProcessesOptions *options,
