@@ -49,7 +49,9 @@ struct MemoryFigures
 // of arithmetic. Empty when there are too few groups: the text did not match.
 std::optional<MemoryFigures> figuresFromValues(const QStringList &values, VmStatPattern pattern);
 
-// Matches text with the pattern and computes the figures; empty when nothing matches.
+// Matches text with the pattern and computes the figures; empty when nothing matches. The
+// pattern is matched on the part of the text that a match can use, so a text of many MiB
+// gives the same figures as its few relevant lines would.
 // Throws PatternError only if a pattern fails to compile.
 std::optional<MemoryFigures> figuresFromVmStat(const QString &text, VmStatPattern pattern);
 

@@ -83,6 +83,8 @@ private slots:
     void statsFromSavedOutputs_data();
     void statsFromSavedOutputs();
     void statsFromStandardInput();
+    void largeSavedTextsAreRead_data();
+    void largeSavedTextsAreRead();
     void textWithoutFiguresIsAnErrorNotZeros();
     void liveFailureIsReported();
     void badCommandLines_data();
@@ -168,6 +170,26 @@ void tst_Cli::statsFromSavedOutputs()
 void tst_Cli::statsFromStandardInput()
 {
     const Run r = run({ "stats", "--from", "-" }, {}, nullptr, QByteArray(workedExample));
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.startsWith(QLatin1String("Free: 126.35 MB\n")));
+}
+
+void tst_Cli::largeSavedTextsAreRead_data()
+{
+    // Valid texts of several MiB, which the reader takes (up to 16 MiB): the figures must
+    // not be lost to the regex engine's limits.
+    const QByteArray filler = QByteArray("some other line of a saved log\n").repeated(100000);
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("3 MiB after") << QByteArray(workedExample) + filler;
+    QTest::newRow("15 MiB around") << filler.repeated(2) + QByteArray(workedExample)
+                    + filler.repeated(3);
+}
+
+void tst_Cli::largeSavedTextsAreRead()
+{
+    QFETCH(QByteArray, text);
+    const Run r = run({ "stats", "--from", "-" }, {}, nullptr, text);
+    QCOMPARE(r.err, QString());
     QCOMPARE(r.status, 0);
     QVERIFY(r.out.startsWith(QLatin1String("Free: 126.35 MB\n")));
 }
