@@ -1,6 +1,6 @@
 #include "LogCsv.h"
 
-#include <QSaveFile>
+#include "platform/SaveFile.h"
 
 namespace Kalvoren {
 namespace {
@@ -55,22 +55,7 @@ QByteArray logCsv(const QList<MemLogItem> &rows)
 
 bool saveLogCsv(const QList<MemLogItem> &rows, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray text = logCsv(rows);
-    if (file.write(text) != text.size()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return saveFileAtomically(path, logCsv(rows), error);
 }
 
 } // namespace Kalvoren
