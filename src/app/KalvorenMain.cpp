@@ -8,6 +8,7 @@
 #include "StartupTrace.h"
 #include "cli/Cli.h"
 #include "platform/Platform.h"
+#include "platform/SettingsFile.h"
 #include "platform/x11/X11WindowCloser.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,8 @@ int kalvorenMain(int argc, char **argv)
 {
     markMainStarted();
     reserveClosedStandardStreams();
+    // Before the bus name is taken and before any setting is read, here or by a command.
+    refuseIrregularSettingsFile(QStringLiteral("Kalvoren"), QStringLiteral("Kalvoren"));
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
