@@ -177,9 +177,11 @@ int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
     }
     switch (result.outcome) {
     case BenchmarkOutcome::Completed:
-    case BenchmarkOutcome::Cancelled:
         printLine(context.streams.out, benchmarkThisTestText(result.seconds));
-        return result.outcome == BenchmarkOutcome::Completed ? ExitOk : ExitCancelled;
+        return ExitOk;
+    case BenchmarkOutcome::Cancelled:
+        printLine(context.streams.out, benchmarkCancelledText(result.passesRun, result.seconds));
+        return ExitCancelled;
     case BenchmarkOutcome::Refused:
         if (limit)
             printError(context, QStringLiteral("the total must be 1 to %1 MB here (available "
