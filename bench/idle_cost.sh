@@ -14,6 +14,8 @@ seconds=${1:-600}
 kalvoren=$(realpath "${2:-build/kalvoren}")
 settle=5
 [[ -x $kalvoren ]] || { echo "no executable at $kalvoren; build first" >&2; exit 2; }
+# Screenshots with the tests' image tool, built beside kalvoren when the tests are.
+export E2E_IMAGE_TOOL=${E2E_IMAGE_TOOL:-$(dirname "$kalvoren")/kalvoren_image_tool}
 
 # shellcheck source=../tests/e2e/lib.sh
 source tests/e2e/lib.sh

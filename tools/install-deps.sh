@@ -11,7 +11,7 @@ packages=(
 )
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
-    imagemagick procps xterm
+    procps xterm
     # -- hardening: fuzzing (clang's libFuzzer runtime), install checks --
     clang libclang-rt-14-dev desktop-file-utils libxml2-utils
 )

@@ -7,7 +7,7 @@ set -uo pipefail
 KALVOREN=${1:?path to kalvoren}
 source "$(dirname "$0")/lib.sh"
 
-for tool in xdotool xwininfo trayer dbus-launch import; do
+for tool in xdotool xwininfo trayer dbus-launch; do
     command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
 done
 

@@ -61,9 +61,11 @@ e2e_start_bus() {
     E2E_PIDS+=("$DBUS_SESSION_BUS_PID")
 }
 
-# e2e_screenshot NAME: saves the whole screen as $E2E_ARTIFACTS/NAME.png
+# e2e_screenshot NAME: saves the whole screen as $E2E_ARTIFACTS/NAME.png with the image tool
+# the tests build ($E2E_IMAGE_TOOL); without it, no screenshot.
 e2e_screenshot() {
-    import -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null || true
+    [[ -x ${E2E_IMAGE_TOOL:-} ]] || return 0
+    "$E2E_IMAGE_TOOL" grab "$E2E_ARTIFACTS/$1.png" >/dev/null 2>&1 || true
 }
 
 # e2e_wait_for_window NAME [SECONDS]: waits until a window with that title is mapped.

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build tree given as $1 into a scratch prefix and checks that a desktop finds the
 # program: the binary runs, the desktop entry is valid and names the installed binary and icon,
-# and the icon is a drawable SVG in the hicolor theme.
+# and the icon is an SVG that Qt draws at 128x128 in the hicolor theme (rendered by the image
+# tool given as $2, built with Qt's SVG module).
 set -euo pipefail
 build=$1
+image_tool=$2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -32,8 +34,6 @@ key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
 if command -v xmllint >/dev/null; then
     xmllint --noout "$icon" || fail "icon is not well-formed XML"
 fi
-if command -v convert >/dev/null; then
-    size=$(convert "$icon" -format '%wx%h' info:) || fail "icon does not render"
-    [[ $size == 128x128 ]] || fail "icon renders at $size, expected 128x128"
-fi
+size=$("$image_tool" svg "$icon") || fail "icon does not render"
+[[ $size == 128x128 ]] || fail "icon renders at $size, expected 128x128"
 echo "installed layout OK ($version)"
