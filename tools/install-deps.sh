@@ -12,8 +12,8 @@ packages=(
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
     procps xterm
-    # -- hardening: fuzzing (clang's libFuzzer runtime), install checks --
-    clang libclang-rt-14-dev desktop-file-utils libxml2-utils
+    # -- hardening: fuzzing (clang's libFuzzer runtime), install checks (pkaction: polkitd) --
+    clang libclang-rt-14-dev desktop-file-utils libxml2-utils polkitd
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")
