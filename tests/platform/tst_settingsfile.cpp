@@ -62,9 +62,8 @@ private slots:
 
         if (refused)
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is not a regular file"));
-        const QString refusedPath =
-                refuseIrregularSettingsFile(QStringLiteral("Kalvoren"), QStringLiteral("Kalvoren"));
-        QCOMPARE(refusedPath, refused ? path : QString());
+        const QString kalvoren = QStringLiteral("Kalvoren");
+        QCOMPARE(refuseIrregularSettingsFile(kalvoren, kalvoren), refused ? path : QString());
         // Reading a FIFO would block for good: the alarm ends the test instead of hanging it.
         ::alarm(20);
         const QVariant icon = QSettings(QStringLiteral("Kalvoren"), QStringLiteral("Kalvoren"))

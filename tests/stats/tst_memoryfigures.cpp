@@ -181,7 +181,7 @@ void tst_MemoryFigures::sameFiguresAsThePatternOnTheWholeText_data()
 void tst_MemoryFigures::sameFiguresAsThePatternOnTheWholeText()
 {
     QFETCH(QString, text);
-    for (const VmStatPattern pattern : { VmStatPattern::EightGroups, VmStatPattern::SevenGroups }) {
+    for (const auto pattern : { VmStatPattern::EightGroups, VmStatPattern::SevenGroups }) {
         const std::optional<MemoryFigures> whole =
                 figuresFromValues(Kesh::quickMatches(text, patternText(pattern)), pattern);
         const std::optional<MemoryFigures> f = figuresFromVmStat(text, pattern);
