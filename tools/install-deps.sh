@@ -11,11 +11,11 @@ packages=(
 )
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
-    imagemagick procps xterm
+    procps xterm
     # -- other desktops: xfce4-panel's status tray under openbox, sway headless on Wayland --
     openbox xfce4-panel sway grim wtype jq qt6-wayland
-    # -- hardening: fuzzing (clang's libFuzzer runtime), install checks --
-    clang libclang-rt-14-dev desktop-file-utils libxml2-utils
+    # -- hardening: fuzzing (clang's libFuzzer runtime), install checks (pkaction: polkitd) --
+    clang libclang-rt-14-dev desktop-file-utils libxml2-utils polkitd
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")

@@ -25,15 +25,21 @@ QAction *itemWithTag(QMenu *menu, int tag)
     return nullptr;
 }
 
+// Checks the item of style mode and no other.
+void checkStyleItem(QMenu *menu, int mode)
+{
+    for (int tag = firstStyleTag; tag < firstStyleTag + styleCount; ++tag) {
+        if (QAction *item = itemWithTag(menu, tag))
+            item->setChecked(tag == firstStyleTag + mode);
+    }
+}
+
 } // namespace
 
 void AppController::setIconStyle(int mode)
 {
     m_iconView.setmode(mode);
-    for (int tag = firstStyleTag; tag < firstStyleTag + styleCount; ++tag) {
-        if (QAction *item = itemWithTag(iconMenu(), tag))
-            item->setChecked(tag == firstStyleTag + mode);
-    }
+    checkStyleItem(iconMenu(), mode);
     saveIconMode(mode);
 }
 
@@ -66,6 +72,9 @@ void AppController::saveIconMode(int mode)
 
 void AppController::loadIconMode()
 {
+    // Until a stored style says otherwise the icon is drawn in style 0: the menu shows that,
+    // without writing a setting the user never chose.
+    checkStyleItem(iconMenu(), IconMono);
     const QVariant stored = QSettings().value(QLatin1String(iconKey));
     if (!stored.isValid())
         return;

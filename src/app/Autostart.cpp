@@ -1,9 +1,10 @@
 #include "Autostart.h"
 
+#include "platform/SaveFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace Kalvoren {
@@ -85,13 +86,7 @@ bool setStartAtLogin(bool enabled, const QString &executablePath, QString *error
         *error = QStringLiteral("Cannot create the folder %1.").arg(QFileInfo(path).absolutePath());
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(autostartEntry(executablePath)) < 0
-        || !file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return saveFileAtomically(path, autostartEntry(executablePath), error);
 }
 
 } // namespace Kalvoren

@@ -5,7 +5,9 @@
 #include "MyApplication.h"
 #include "SingleInstance.h"
 #include "StartupTrace.h"
+#include "cli/Cli.h"
 #include "platform/Platform.h"
+#include "platform/SettingsFile.h"
 #include "platform/x11/X11WindowCloser.h"
 #include "stats/MemorySampler.h"
 
@@ -14,6 +16,9 @@ namespace Kalvoren {
 int desktopMain(int argc, char **argv)
 {
     markMainStarted();
+    reserveClosedStandardStreams();
+    // Before the bus name is taken and before any setting is read.
+    refuseIrregularSettingsFile(QStringLiteral("Kalvoren"), QStringLiteral("Kalvoren"));
     setDefaultWindowCloser(closeWindowsOfProcess); // polite quit through X11
 
     MyApplication app(argc, argv);

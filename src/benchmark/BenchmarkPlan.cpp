@@ -34,7 +34,7 @@ bool benchmarkInputsAccepted(const BenchmarkInputs &inputs, std::optional<quint3
 quint32 suggestedTotalMb(float freeBytes, float inactiveBytes, std::optional<quint32> limitMb)
 {
     // Single-precision sum, then double-precision scaling to megabytes, then rounding in
-    // single precision: the figures the button has always proposed.
+    // single precision: the window's button proposes the same figure.
     const float unused = freeBytes + inactiveBytes;
     const float megabytes = float(double(unused) * 0.8 * 9.5367431640625e-07);
     const float rounded = std::roundf(megabytes);
@@ -64,10 +64,12 @@ QString benchmarkProblemTitle()
     return QStringLiteral("Oh, there is a problem");
 }
 
-QString benchmarkRefusalText()
+QString benchmarkRefusalText(std::optional<quint32> limitMb)
 {
-    return QStringLiteral(
-            "I cannot proceed with those input values!, try pressing the 'Suggest' button.");
+    const quint32 largest = limitMb ? qMin(*limitMb, benchmarkMaxTotalMb) : benchmarkMaxTotalMb;
+    return QStringLiteral("I cannot proceed with those input values!, try pressing the "
+                          "'Suggest' button.\nThe largest total allowed now is %1 MB.")
+            .arg(largest);
 }
 
 QString benchmarkAllocationRefusedText(quint64 size)
@@ -98,6 +100,12 @@ QString benchmarkLastTestText(double seconds)
 QString benchmarkThisTestText(double seconds)
 {
     return QString::asprintf("This test was completed in %f seconds", seconds);
+}
+
+QString benchmarkCancelledText(qint64 passes, double seconds)
+{
+    return QString::asprintf("This test was cancelled after %lld passes, in %f seconds",
+                             static_cast<long long>(passes), seconds);
 }
 
 } // namespace Kalvoren

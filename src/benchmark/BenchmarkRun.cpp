@@ -39,7 +39,7 @@ BenchmarkResult runBenchmark(const BenchmarkInputs &inputs, std::optional<quint3
     try {
         if (!benchmarkInputsAccepted(inputs, limitMb)) {
             result.outcome = BenchmarkOutcome::Refused;
-            observer.problem(benchmarkRefusalText());
+            observer.problem(benchmarkRefusalText(limitMb));
             return result;
         }
         const BenchmarkPlan plan = planBenchmark(inputs);

@@ -53,7 +53,7 @@ struct BenchmarkResult
 };
 
 // Runs one test on the calling thread: checks the inputs (refusing with
-// benchmarkRefusalText()), then allocates, fills with 0xFF, marks three bytes and frees one
+// benchmarkRefusalText(limitMb)), then allocates, fills with 0xFF, marks three bytes and frees one
 // block per pass until the plan is done or cancelRequest is seen before a pass. The time runs
 // from before the first pass to after the last (a monotonic clock).
 BenchmarkResult runBenchmark(const BenchmarkInputs &inputs, std::optional<quint32> limitMb,

@@ -95,7 +95,7 @@ int parseOptions(const QStringList &arguments, BenchmarkOptions *options,
         } else if (arg == QLatin1String("--suggest")) {
             options->suggest = true;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(benchmarkUsage().toLocal8Bit().constData(), context.streams.out);
+            printText(context.streams.out, benchmarkUsage());
             return -1;
         } else {
             return unknownOption(context, QStringLiteral("benchmark"), arg);
@@ -175,9 +175,11 @@ int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
     }
     switch (result.outcome) {
     case BenchmarkOutcome::Completed:
-    case BenchmarkOutcome::Cancelled:
         printLine(context.streams.out, benchmarkThisTestText(result.seconds));
-        return result.outcome == BenchmarkOutcome::Completed ? ExitOk : ExitCancelled;
+        return ExitOk;
+    case BenchmarkOutcome::Cancelled:
+        printLine(context.streams.out, benchmarkCancelledText(result.passesRun, result.seconds));
+        return ExitCancelled;
     case BenchmarkOutcome::Refused:
         if (limit)
             printError(context, QStringLiteral("the total must be 1 to %1 MB here (available "

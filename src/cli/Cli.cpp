@@ -9,7 +9,12 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
 #include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Kalvoren {
 namespace {
@@ -41,9 +46,10 @@ QString usage()
             "Shows how physical memory is used and reclaims inactive memory.\n"
             "Without a command, starts the desktop program (tray icon and window).\n\n"
             "Commands:\n");
-    for (const Command &command : commands)
-        text += QStringLiteral("  %1  %2\n").arg(QLatin1String(command.name), -10)
-                        .arg(QLatin1String(command.summary));
+    for (const Command &command : commands) {
+        text += QStringLiteral("  ") + QString::fromLatin1(command.name).leftJustified(10)
+                + QStringLiteral("  ") + QLatin1String(command.summary) + QLatin1Char('\n');
+    }
     text += QStringLiteral(
             "\nOptions:\n"
             "  --platform NAME  read the system through 'linux' (default) or 'commands'\n"
@@ -53,14 +59,67 @@ QString usage()
     return text;
 }
 
+// The first write that failed since runCli began: its stream and errno.
+struct WriteFailure
+{
+    FILE *stream = nullptr;
+    int error = 0;
+};
+
+WriteFailure &firstWriteFailure()
+{
+    static WriteFailure failure;
+    return failure;
+}
+
+void writeBytes(FILE *stream, const QByteArray &bytes)
+{
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream)
+                    == size_t(bytes.size())
+            && std::fflush(stream) == 0;
+    if (!written && !firstWriteFailure().stream)
+        firstWriteFailure() = { stream, errno };
+}
+
+// Lost output is a failure, as in the coreutils: "kalvoren: write error: REASON", and a
+// non-zero exit status even when the command itself went well.
+int checkOutput(const CliContext &context, int status)
+{
+    FILE *out = context.streams.out;
+    errno = 0;
+    const bool flushed = std::fflush(out) == 0;
+    if (flushed && !std::ferror(out))
+        return status;
+    const int error = firstWriteFailure().stream == out ? firstWriteFailure().error : errno;
+    printError(context, error != 0 ? QStringLiteral("write error: ")
+                                 + QString::fromLocal8Bit(std::strerror(error))
+                                   : QStringLiteral("write error"));
+    return status == ExitOk ? ExitFailure : status;
+}
+
 } // namespace
 
 void printLine(FILE *stream, const QString &line)
 {
-    const QByteArray bytes = line.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    writeBytes(stream, line.toLocal8Bit() + '\n');
+}
+
+void printText(FILE *stream, const QString &text)
+{
+    writeBytes(stream, text.toLocal8Bit());
+}
+
+void reserveClosedStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // open() takes the lowest free number, which is fd: the lower ones are open by now.
+        const int opened = ::open("/dev/null", O_RDONLY);
+        if (opened >= 0 && opened != fd)
+            ::close(opened);
+    }
 }
 
 void printError(const CliContext &context, const QString &message)
@@ -90,7 +149,7 @@ bool readInput(const QString &from, const CliContext &context, qsizetype maxByte
 bool takeOptionValue(const QStringList &arguments, qsizetype *index, const CliContext &context,
                      QString *value)
 {
-    if (*index + 1 >= arguments.size()) {
+    if (*index + 1 >= arguments.size() || arguments.at(*index + 1).isEmpty()) {
         printError(context, QStringLiteral("%1 needs a value").arg(arguments.at(*index)));
         return false;
     }
@@ -134,9 +193,10 @@ bool isCliInvocation(const QStringList &arguments)
     return true;
 }
 
-int runCli(const QStringList &argumentsIn, CliContext context)
+namespace {
+
+int runCommand(QStringList arguments, CliContext &context)
 {
-    QStringList arguments = argumentsIn;
     // --platform NAME may stand anywhere.
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments.at(i) != QLatin1String("--platform"))
@@ -159,12 +219,12 @@ int runCli(const QStringList &argumentsIn, CliContext context)
     }
 
     if (arguments.isEmpty()) {
-        std::fputs(usage().toLocal8Bit().constData(), context.streams.out);
+        printText(context.streams.out, usage());
         return ExitOk;
     }
     const QString first = arguments.first();
     if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
-        std::fputs(usage().toLocal8Bit().constData(), context.streams.out);
+        printText(context.streams.out, usage());
         return ExitOk;
     }
     if (first == QLatin1String("-V") || first == QLatin1String("--version")) {
@@ -178,6 +238,15 @@ int runCli(const QStringList &argumentsIn, CliContext context)
     printError(context, QStringLiteral("unknown command or option '%1'\n"
                                        "Try 'kalvoren --help'.").arg(first));
     return ExitUsage;
+}
+
+} // namespace
+
+int runCli(const QStringList &arguments, CliContext context)
+{
+    firstWriteFailure() = {};
+    const int status = runCommand(arguments, context);
+    return checkOutput(context, status);
 }
 
 int printStatsOnce(CliContext context)

@@ -44,7 +44,15 @@ int printStatsOnce(CliContext context);
 
 // "kalvoren: message" on the error stream.
 void printError(const CliContext &context, const QString &message);
+// Write text (and a line break) to stream at once. A failed write is remembered, and runCli
+// reports the output stream's first one ("kalvoren: write error: ...") and fails.
 void printLine(FILE *stream, const QString &line);
+void printText(FILE *stream, const QString &text);
+
+// Opens /dev/null read-only on each standard descriptor (0 to 2) that is closed. Otherwise the
+// next file the program opens takes that number and receives its output; this way writes to
+// a closed standard output fail (EBADF) and are reported. Call first thing in main.
+void reserveClosedStandardStreams();
 
 // Reads a saved text named on the command line: a file, or standard input for "-".
 // At most maxBytes are read; false with "cannot read FILE: reason" in error.
@@ -52,7 +60,8 @@ bool readInput(const QString &from, const CliContext &context, qsizetype maxByte
                QByteArray *bytes, QString *error);
 
 // The value after the option at arguments[*index]: stores it, steps *index past it and returns
-// true; prints "OPTION needs a value" and returns false when the option is last.
+// true; prints "OPTION needs a value" and returns false when the option is last or its value
+// is empty (an empty value would otherwise read as the option left out).
 bool takeOptionValue(const QStringList &arguments, qsizetype *index, const CliContext &context,
                      QString *value);
 

@@ -2,6 +2,7 @@
 
 #include "Cli.h"
 #include "SessionServices.h"
+#include "platform/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -33,6 +34,7 @@ QString desktopProgramPath()
 
 int cliMain(int argc, char **argv)
 {
+    reserveClosedStandardStreams();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -48,6 +50,8 @@ int cliMain(int argc, char **argv)
 
     // Polite quit through X11, from the session module.
     setDefaultWindowCloser(Session::closeWindowsOfProcess);
+    // Before any setting is read by a command.
+    refuseIrregularSettingsFile(QStringLiteral("Kalvoren"), QStringLiteral("Kalvoren"));
     QCoreApplication app(argc, argv);
     if (!isCliInvocation(arguments)) {
         std::fputs("kalvoren: no display (DISPLAY and WAYLAND_DISPLAY are unset); "

@@ -124,7 +124,7 @@ int parseOptions(const QStringList &arguments, OptimizeOptions *options,
         } else if (arg == QLatin1String("--here")) {
             options->here = true;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(optimizeUsage().toLocal8Bit().constData(), context.streams.out);
+            printText(context.streams.out, optimizeUsage());
             return -1;
         } else {
             return unknownOption(context, QStringLiteral("optimize"), arg);

@@ -53,18 +53,19 @@ void printRows(const CliContext &context, const QList<ProcessRow> &lines, bool j
                   QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)));
         return;
     }
-    printLine(context.streams.out, QStringLiteral("%1 %2 %3 %4")
-                                           .arg(QStringLiteral("PID"), 8)
-                                           .arg(QStringLiteral("RSIZE"), 7)
-                                           .arg(QStringLiteral("%CPU"), 6)
-                                           .arg(QStringLiteral("COMMAND")));
+    // Joined, not built with chained arg(): a field holding "%1" would be filled in again.
+    auto row = [](const QString &pid, const QString &rsize, const QString &cpu,
+                  const QString &command) {
+        return pid.rightJustified(8) + QLatin1Char(' ') + rsize.rightJustified(7)
+                + QLatin1Char(' ') + cpu.rightJustified(6) + QLatin1Char(' ') + command;
+    };
+    printLine(context.streams.out, row(QStringLiteral("PID"), QStringLiteral("RSIZE"),
+                                       QStringLiteral("%CPU"), QStringLiteral("COMMAND")));
     for (const ProcessRow &line : lines) {
         printLine(context.streams.out,
-                  QStringLiteral("%1 %2 %3 %4")
-                          .arg(line.pid > 0 ? QString::number(line.pid) : QStringLiteral("-"), 8)
-                          .arg(residentSizeText(line.residentBytes), 7)
-                          .arg(cpuText(line.cpuPercent), 6)
-                          .arg(line.command));
+                  row(line.pid > 0 ? QString::number(line.pid) : QStringLiteral("-"),
+                      residentSizeText(line.residentBytes), cpuText(line.cpuPercent),
+                      line.command));
     }
 }
 
@@ -86,7 +87,7 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
             if (!value(&options->forcePid))
                 return ExitUsage;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(processesUsage().toLocal8Bit().constData(), context.streams.out);
+            printText(context.streams.out, processesUsage());
             return -1;
         } else {
             return unknownOption(context, QStringLiteral("processes"), arg);

@@ -30,8 +30,7 @@ void printSample(const CliContext &context, const MemorySample &sample,
                  const StatsOptions &options)
 {
     if (options.vmStat) {
-        std::fputs(renderVmStat(sample).constData(), context.streams.out);
-        std::fflush(context.streams.out);
+        printText(context.streams.out, QString::fromLatin1(renderVmStat(sample)));
         return;
     }
     const MemoryFigures f = figuresFromSample(sample);
@@ -91,7 +90,7 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
             if (!value(&options->from))
                 return ExitUsage;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(statsUsage().toLocal8Bit().constData(), context.streams.out);
+            printText(context.streams.out, statsUsage());
             return -1;
         } else {
             return unknownOption(context, QStringLiteral("stats"), arg);
@@ -192,6 +191,9 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
                 printLine(context.streams.out, QString());
         }
         if (!sampler.sampleNow())
+            return ExitFailure;
+        // Nobody reads what a failing output loses: stop sampling (runCli says why).
+        if (std::ferror(context.streams.out))
             return ExitFailure;
         if (options.interval == 0 || (options.count > 0 && n + 1 >= options.count))
             return ExitOk;

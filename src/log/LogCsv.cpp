@@ -1,8 +1,7 @@
 #include "LogCsv.h"
 
 #include "MemoryLogModel.h"
-
-#include <QSaveFile>
+#include "platform/SaveFile.h"
 
 namespace Kalvoren {
 namespace {
@@ -62,22 +61,7 @@ QByteArray logCsv(const MemoryLogModel &model)
 
 bool saveLogCsv(const MemoryLogModel &model, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray text = logCsv(model);
-    if (file.write(text) != text.size()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return saveFileAtomically(path, logCsv(model), error);
 }
 
 } // namespace Kalvoren

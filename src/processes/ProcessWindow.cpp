@@ -73,3 +73,11 @@ void ProcessWindow::showEvent(QShowEvent *event)
         m_monitor->start();
     }
 }
+
+void ProcessWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Closed (or minimized), nobody reads the table: no /proc scan every two seconds.
+    if (m_monitor)
+        m_monitor->stop();
+}

@@ -10,7 +10,7 @@ class TopMonitor;
 
 // The process window: the monitor's table, largest resident memory first, Quit and Force Quit
 // for the selected process, and a status line that says what each action did. The monitor's
-// worker starts when the window is first shown, so an unopened window costs nothing.
+// worker runs only while the window is shown, so a closed window costs nothing.
 class ProcessWindow : public QWidget
 {
     Q_OBJECT
@@ -25,6 +25,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QPointer<TopMonitor> m_monitor;

@@ -36,9 +36,11 @@ void TopMonitor::start()
                 Qt::UniqueConnection);
     m_worker->start(QThread::LowPriority);
 
-    m_tickTimer = new QTimer(this);
-    m_tickTimer->setInterval(pollIntervalMs);
-    connect(m_tickTimer, &QTimer::timeout, this, [this] { poll(); });
+    if (!m_tickTimer) {
+        m_tickTimer = new QTimer(this);
+        m_tickTimer->setInterval(pollIntervalMs);
+        connect(m_tickTimer, &QTimer::timeout, this, [this] { poll(); });
+    }
     m_tickTimer->start();
 }
 
@@ -56,6 +58,8 @@ void TopMonitor::stop()
     }
     m_worker->quit();
     m_worker->wait();
+    // A later start() begins again with a new worker.
+    m_worker.reset();
 }
 
 bool TopMonitor::isRunning() const

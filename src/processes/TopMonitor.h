@@ -41,9 +41,10 @@ public:
     explicit TopMonitor(Kalvoren::Platform *platform, QObject *parent = nullptr);
     ~TopMonitor() override;
 
-    // Starts the worker and the poll timer; later calls do nothing.
+    // Starts the worker and the poll timer; calls while it runs do nothing.
     void start();
     // Stops the worker and waits for it; safe to call more than once, and called at quit.
+    // start() runs it again.
     void stop();
     bool isRunning() const;
 

@@ -1,4 +1,5 @@
 #include "app/Autostart.h"
+#include "../support/FullDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,6 +53,7 @@ private slots:
     void writeCheckAndRemove();
     void hiddenEntryCountsAsOff();
     void failureIsReported();
+    void fullDiskKeepsTheOldEntry();
 };
 
 void tst_Autostart::execStartsTheRightProgram_data()
@@ -115,6 +117,24 @@ void tst_Autostart::failureIsReported()
     QVERIFY(!setStartAtLogin(true, QStringLiteral("/usr/bin/kalvoren"), &error,
                              blocker + QStringLiteral("/kalvoren.desktop")));
     QVERIFY(!error.isEmpty());
+}
+
+void tst_Autostart::fullDiskKeepsTheOldEntry()
+{
+    FullDisk disk;
+    if (!disk.ready())
+        QSKIP(qPrintable(disk.why()));
+    const QString path = disk.filePath(QStringLiteral("kalvoren.desktop"));
+    const QByteArray old = autostartEntry(QStringLiteral("/opt/old/kalvoren"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    file.close();
+    QVERIFY(disk.fill());
+    QString error;
+    QVERIFY(!setStartAtLogin(true, QStringLiteral("/usr/bin/kalvoren"), &error, path));
+    QVERIFY2(error.contains(QLatin1String("No space left on device")), qPrintable(error));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
 }
 
 QTEST_GUILESS_MAIN(tst_Autostart)

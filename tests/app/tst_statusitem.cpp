@@ -303,17 +303,18 @@ private slots:
         QTest::addColumn<QList<int>>("checked");
         QTest::addColumn<QVariant>("afterwards");
 
-        QTest::newRow("absent") << QVariant() << 0 << QList<int> {} << QVariant();
+        // Style 0 is drawn, so its item is checked; nothing is written.
+        QTest::newRow("absent") << QVariant() << 0 << QList<int> { 111 } << QVariant();
         QTest::newRow("0") << QVariant(0) << 0 << QList<int> { 111 } << QVariant(0);
         QTest::newRow("1") << QVariant(1) << 1 << QList<int> { 112 } << QVariant(1);
         // Written again as a plain number.
         QTest::newRow("02 as text") << QVariant(QStringLiteral("02")) << 2 << QList<int> { 113 }
                                     << QVariant(2);
         QTest::newRow("3") << QVariant(3) << 3 << QList<int> { 114 } << QVariant(3);
-        QTest::newRow("7 ignored") << QVariant(7) << 0 << QList<int> {} << QVariant(7);
-        QTest::newRow("-1 ignored") << QVariant(-1) << 0 << QList<int> {} << QVariant(-1);
-        QTest::newRow("text ignored") << QVariant(QStringLiteral("colour")) << 0 << QList<int> {}
-                                      << QVariant(QStringLiteral("colour"));
+        QTest::newRow("7 ignored") << QVariant(7) << 0 << QList<int> { 111 } << QVariant(7);
+        QTest::newRow("-1 ignored") << QVariant(-1) << 0 << QList<int> { 111 } << QVariant(-1);
+        QTest::newRow("text ignored") << QVariant(QStringLiteral("colour")) << 0
+                                      << QList<int> { 111 } << QVariant(QStringLiteral("colour"));
     }
 
     void storedStyleIsRestored()

@@ -172,7 +172,7 @@ void TestBenchmark::refusalShowsTheAlertOnTheMainThreadWhileTheWorkerWaits()
     QCOMPARE(f.alerts.first().title, QStringLiteral("Oh, there is a problem"));
     QCOMPARE(f.alerts.first().message,
              QStringLiteral("I cannot proceed with those input values!, try pressing the "
-                            "'Suggest' button."));
+                            "'Suggest' button.\nThe largest total allowed now is 3000 MB."));
     QVERIFY(f.alerts.first().onMainThread);
     QVERIFY(f.alerts.first().runningWhileShown);
     QVERIFY(!f.benchmark->isRunning());
@@ -192,6 +192,7 @@ void TestBenchmark::totalAboveAvailableMemoryIsRefused()
     QVERIFY(f.runAndWait(QStringLiteral("437"), QStringLiteral("10")));
     QCOMPARE(f.alerts.size(), 1);
     QVERIFY(f.alerts.first().message.startsWith(QLatin1String("I cannot proceed")));
+    QVERIFY(f.alerts.first().message.endsWith(QLatin1String("allowed now is 436 MB.")));
     QVERIFY(f.window.leftInfo()->text().isEmpty());
 
     QVERIFY(f.runAndWait(QStringLiteral("4"), QStringLiteral("2")));

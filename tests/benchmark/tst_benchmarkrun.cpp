@@ -187,14 +187,16 @@ void TestBenchmarkRun::refusals_data()
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("count");
     QTest::addColumn<int>("limit"); // -1: no limit known
-    QTest::newRow("total 0") << "0" << "10" << -1;
-    QTest::newRow("count 0") << "10" << "0" << -1;
-    QTest::newRow("total above 3000") << "3001" << "10" << -1;
-    QTest::newRow("negative total") << "-1" << "10" << -1;
-    QTest::newRow("total not a number") << "lots" << "10" << -1;
-    QTest::newRow("count not a number") << "10" << "many" << -1;
-    QTest::newRow("total above available") << "801" << "10" << 800;
-    QTest::newRow("nothing available") << "1" << "10" << 0;
+    QTest::addColumn<int>("largest"); // the largest total the refusal names
+    QTest::newRow("total 0") << "0" << "10" << -1 << 3000;
+    QTest::newRow("count 0") << "10" << "0" << -1 << 3000;
+    QTest::newRow("total above 3000") << "3001" << "10" << -1 << 3000;
+    QTest::newRow("negative total") << "-1" << "10" << -1 << 3000;
+    QTest::newRow("total not a number") << "lots" << "10" << -1 << 3000;
+    QTest::newRow("count not a number") << "10" << "many" << -1 << 3000;
+    QTest::newRow("total above available") << "801" << "10" << 800 << 800;
+    QTest::newRow("nothing available") << "1" << "10" << 0 << 0;
+    QTest::newRow("more available than 3000") << "3001" << "10" << 4000 << 3000;
 }
 
 void TestBenchmarkRun::refusals()
@@ -202,6 +204,7 @@ void TestBenchmarkRun::refusals()
     QFETCH(QString, total);
     QFETCH(QString, count);
     QFETCH(int, limit);
+    QFETCH(int, largest);
     const std::optional<quint32> limitMb =
             limit < 0 ? std::nullopt : std::optional<quint32>(quint32(limit));
     CheckingAllocator::reset();
@@ -213,8 +216,9 @@ void TestBenchmarkRun::refusals()
     QCOMPARE(result.outcome, BenchmarkOutcome::Refused);
     QVERIFY(!result.timed());
     QCOMPARE(recorder.problems,
-             QStringList({ "I cannot proceed with those input values!, try pressing the "
-                           "'Suggest' button." }));
+             QStringList({ QStringLiteral("I cannot proceed with those input values!, try "
+                                          "pressing the 'Suggest' button.\nThe largest total "
+                                          "allowed now is %1 MB.").arg(largest) }));
     QVERIFY(recorder.sizes.empty());
     QCOMPARE(CheckingAllocator::blocksChecked, 0);
 }

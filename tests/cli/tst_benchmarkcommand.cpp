@@ -1,11 +1,18 @@
 #include "FakePlatform.h"
 #include "cli/BenchmarkCommand.h"
 #include "cli/Cli.h"
+#include "cli/InterruptGuard.h"
 #include "../support/StreamContents.h"
 
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <thread>
+
+#include <unistd.h>
 
 using namespace Kalvoren;
 
@@ -56,6 +63,7 @@ private slots:
     void missingOptionsAreUsageErrors();
     void suggestPrintsTheBoundedProposal();
     void suggestWithCountRunsTheTest();
+    void ctrlCCancelsAndSaysSo();
     void progressLineNamesPassAndPassesLeft();
 };
 
@@ -136,6 +144,32 @@ void TestBenchmarkCommand::suggestWithCountRunsTheTest()
     QVERIFY2(run.out.startsWith(QLatin1String("Suggested total: 36 MB\n"
                                               "This test was completed in ")),
              qPrintable(run.out));
+}
+
+void TestBenchmarkCommand::ctrlCCancelsAndSaysSo()
+{
+    // Ctrl-C until the command's own handler has caught one; until then (and after it is
+    // gone) a handler of the test's own takes them.
+    struct sigaction quiet = {};
+    struct sigaction previous = {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    ::sigaction(SIGINT, &quiet, &previous);
+    std::atomic<bool> finished { false };
+    std::thread ctrlC([&finished] {
+        while (!finished.load() && !InterruptGuard::interrupted().load()) {
+            ::kill(::getpid(), SIGINT);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    const Run run({ "benchmark", "--total", "1", "--count", "2000000000" });
+    finished.store(true);
+    ctrlC.join();
+    ::sigaction(SIGINT, &previous, nullptr);
+    QCOMPARE(run.status, int(ExitCancelled));
+    QVERIFY2(run.out.startsWith(QLatin1String("This test was cancelled after ")),
+             qPrintable(run.out));
+    QVERIFY(!run.out.contains(QLatin1String("completed")));
 }
 
 void TestBenchmarkCommand::progressLineNamesPassAndPassesLeft()

@@ -47,10 +47,10 @@ struct Run
 };
 
 Run run(const QStringList &arguments, std::function<std::unique_ptr<Platform>()> platform = {},
-        QList<double> *sleeps = nullptr, const QByteArray &input = {})
+        QList<double> *sleeps = nullptr, const QByteArray &input = {}, FILE *out = nullptr)
 {
     CliContext context;
-    context.streams.out = std::tmpfile();
+    context.streams.out = out ? out : std::tmpfile();
     context.streams.err = std::tmpfile();
     context.streams.in = std::tmpfile();
     std::fwrite(input.constData(), 1, size_t(input.size()), context.streams.in);
@@ -89,11 +89,15 @@ private slots:
     void statsFromSavedOutputs();
     void statsFromStandardInput();
     void statsReadsASavedSystem();
+    void largeSavedTextsAreRead_data();
+    void largeSavedTextsAreRead();
     void textWithoutFiguresIsAnErrorNotZeros();
     void liveFailureIsReported();
     void badCommandLines_data();
     void badCommandLines();
     void helpAndVersion();
+    void lostOutputIsAFailure_data();
+    void lostOutputIsAFailure();
     void desktopArgumentsAreNotCommands();
 };
 
@@ -214,6 +218,26 @@ void tst_Cli::statsReadsASavedSystem()
     QVERIFY(run({ "stats", "--root", "/nonexistent" }).err.contains("/nonexistent/proc/meminfo"));
 }
 
+void tst_Cli::largeSavedTextsAreRead_data()
+{
+    // Valid texts of several MiB, which the reader takes (up to 16 MiB): the figures must
+    // not be lost to the regex engine's limits.
+    const QByteArray filler = QByteArray("some other line of a saved log\n").repeated(100000);
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("3 MiB after") << QByteArray(workedExample) + filler;
+    QTest::newRow("15 MiB around") << filler.repeated(2) + QByteArray(workedExample)
+                    + filler.repeated(3);
+}
+
+void tst_Cli::largeSavedTextsAreRead()
+{
+    QFETCH(QByteArray, text);
+    const Run r = run({ "stats", "--from", "-" }, {}, nullptr, text);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.startsWith(QLatin1String("Free: 126.35 MB\n")));
+}
+
 void tst_Cli::textWithoutFiguresIsAnErrorNotZeros()
 {
     Run r = run({ "stats", "--from", "-" }, {}, nullptr, "hello\nPages free: 12.\n");
@@ -255,6 +279,12 @@ void tst_Cli::badCommandLines_data()
     QTest::newRow("bad platform") << QStringList { "--platform", "mac", "stats" };
     QTest::newRow("two layouts") << QStringList { "stats", "--json", "--vm-stat" };
     QTest::newRow("two sources") << QStringList { "stats", "--from", "x", "--root", "y" };
+    // An empty value is no value: it must not act as if the option were left out.
+    QTest::newRow("empty from") << QStringList { "stats", "--from", "" };
+    QTest::newRow("empty quit") << QStringList { "processes", "--quit", "" };
+    QTest::newRow("empty force quit") << QStringList { "processes", "--force-quit", "" };
+    QTest::newRow("empty top text") << QStringList { "processes", "--from", "" };
+    QTest::newRow("empty count") << QStringList { "benchmark", "--suggest", "--count", "" };
 }
 
 void tst_Cli::badCommandLines()
@@ -277,6 +307,41 @@ void tst_Cli::helpAndVersion()
     r = run({ "stats", "--help" });
     QCOMPARE(r.status, 0);
     QVERIFY(r.out.contains(QLatin1String("--from FILE")));
+}
+
+void tst_Cli::lostOutputIsAFailure_data()
+{
+    // "full": /dev/full; "closed": a descriptor open for reading only, which is what a closed
+    // standard output becomes (reserveClosedStandardStreams).
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("full");
+    QTest::newRow("stats") << QStringList { "stats" } << true;
+    QTest::newRow("stats json") << QStringList { "stats", "--json" } << true;
+    QTest::newRow("stats repeated") << QStringList { "stats", "--interval", "1" } << true;
+    QTest::newRow("processes json")
+            << QStringList { "processes", "--json", "--from",
+                             KALVOREN_TEST_DATA "/top/macos15-m1pro-l1-n15-o-cpu-stats-pid-"
+                                                "command-cpu-mem-threads-state.txt" }
+            << true;
+    QTest::newRow("version") << QStringList { "--version" } << true;
+    QTest::newRow("help") << QStringList { "--help" } << true;
+    QTest::newRow("command help") << QStringList { "stats", "--help" } << true;
+    QTest::newRow("stats, closed") << QStringList { "stats" } << false;
+}
+
+void tst_Cli::lostOutputIsAFailure()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, full);
+    FILE *out = full ? std::fopen("/dev/full", "w") : std::fopen("/dev/null", "r");
+    QVERIFY(out);
+    // "stats --interval 1" samples for ever unless a lost output ends it.
+    const Run r = run(arguments, {}, nullptr, {}, out);
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.err, QStringLiteral("kalvoren: write error: ")
+                     + (full ? QStringLiteral("No space left on device")
+                             : QStringLiteral("Bad file descriptor"))
+                     + QLatin1Char('\n'));
 }
 
 void tst_Cli::desktopArgumentsAreNotCommands()

@@ -175,7 +175,7 @@ void TestOptimizeCommand::unknownOptionIsAUsageError()
 
 void TestOptimizeCommand::commandsPlatformRunsPurge()
 {
-    // Stand-ins for the original tools: a vm_stat of 1,000 free and 1,000 inactive pages,
+    // Stand-ins for the BSD-style tools: a vm_stat of 1,000 free and 1,000 inactive pages,
     // and a purge that leaves a mark.
     QTemporaryDir bin;
     const QString marker = bin.filePath(QStringLiteral("purged"));

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <cstdio>
@@ -77,6 +78,22 @@ private slots:
             QVERIFY(rows.at(i - 1)["rsize_bytes"].toDouble() * 1024.0
                     >= rows.at(i)["rsize_bytes"].toDouble());
         }
+    }
+
+    void percentSignsStayInTheirColumn()
+    {
+        // Fields are user data: a "%1" in one must not take the next field's place.
+        QTemporaryFile saved;
+        QVERIFY(saved.open());
+        saved.write(QByteArray("header\n").repeated(12)
+                    + "4242 1M 0.0 %2 %1\n4243 2M 1.5 cmd%1 %1%1 x\n");
+        saved.close();
+        const Run r = run({ "processes", "--from", saved.fileName() });
+        QCOMPARE(r.status, int(ExitOk));
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(1).simplified(), QByteArray("4242 1024K 0.0 %2 %1"));
+        QCOMPARE(lines.at(2).simplified(), QByteArray("4243 2048K 1.5 cmd%1 %1%1 x"));
     }
 
     void badInputIsSaid()

@@ -55,4 +55,20 @@ kill -0 "$plain" || fail "the windowless process ended on a polite quit"
 wait_gone "$plain" 5 || fail "force quit did not end $plain"
 wait "$plain" 2>/dev/null
 [[ $? -eq 143 ]] || fail "force quit did not end $plain with SIGTERM"
+
+# An X server that has stopped answering: the polite quit gives up after its deadline and says
+# so, instead of hanging for good.
+sleep 120 &
+waiting=$!
+E2E_PIDS+=("$waiting")
+xserver=${E2E_PIDS[0]} # e2e_start_display's Xvfb
+kill -STOP "$xserver"
+started=$SECONDS
+out=$(timeout 60 "$KALVOREN" processes --quit "$waiting" 2>&1)
+status=$?
+kill -CONT "$xserver"
+[[ $status -ne 124 ]] || fail "polite quit hung on a stopped X server"
+[[ $status -ne 0 ]] || fail "polite quit claimed success on a stopped X server: $out"
+echo "$out" | grep -q "did not answer" || fail "unexpected message: $out"
+echo "stopped X server: gave up after $((SECONDS - started)) s: $out"
 echo "PASS"

@@ -7,7 +7,7 @@ set -uo pipefail
 KALVOREN=${1:?path to kalvoren}
 source "$(dirname "$0")/lib.sh"
 
-for tool in xdotool xwininfo trayer dbus-launch import; do
+for tool in xdotool xwininfo trayer dbus-launch; do
     command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
 done
 
@@ -21,20 +21,8 @@ fail() {
 WORK=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$WORK"' EXIT
 
-# Lines "ID X Y W H" for every viewable window of the program.
-kalvoren_windows() {
-    local id info
-    for id in $(xdotool search --class kalvoren 2>/dev/null); do
-        info=$(xwininfo -id "$id" 2>/dev/null) || continue
-        grep -q 'Map State: IsViewable' <<<"$info" || continue
-        awk -v id="$id" '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-            /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print id, x, y, w, h}' <<<"$info"
-    done
-}
-
-# The tray icon: a small viewable window of ours. The panel: a large one.
-tray_icon() { kalvoren_windows | awk '$4 <= 48 && $5 <= 48' | head -n 1; }
-panel() { kalvoren_windows | awk '$4 > 100 && $5 > 100' | head -n 1; }
+# The panel: a large viewable window of ours.
+panel() { e2e_kalvoren_windows | awk '$4 > 100 && $5 > 100' | head -n 1; }
 
 # wait_until COMMAND...: retries for up to ten seconds.
 wait_until() {
@@ -45,7 +33,7 @@ wait_until() {
     done
     return 1
 }
-has_tray_icon() { [[ -n "$(tray_icon)" ]]; }
+has_tray_icon() { [[ -n "$(e2e_tray_icon)" ]]; }
 has_panel() { [[ -n "$(panel)" ]]; }
 no_panel() { [[ -z "$(panel)" ]]; }
 
@@ -80,7 +68,7 @@ stop_kalvoren
 e2e_start_tray
 start_kalvoren tray
 wait_until has_tray_icon || fail "the tray icon did not appear"
-read -r ICON_ID ICON_X ICON_Y ICON_W ICON_H <<<"$(tray_icon)"
+read -r ICON_ID ICON_X ICON_Y ICON_W ICON_H <<<"$(e2e_tray_icon)"
 echo "tray icon $ICON_ID at $ICON_X,$ICON_Y size ${ICON_W}x$ICON_H"
 sleep 0.5
 no_panel || fail "the panel is shown before any click"
@@ -122,7 +110,7 @@ wait_until no_panel || fail "the panel stayed when another window took the focus
 sleep 0.5
 
 xdotool mousemove "$CLICK_X" "$CLICK_Y" click 3
-has_menu() { kalvoren_windows | awk '$4 > 100 && $5 > 100' | grep -q .; }
+has_menu() { e2e_kalvoren_windows | awk '$4 > 100 && $5 > 100' | grep -q .; }
 wait_until has_menu || fail "the right click did not open the menu"
 sleep 0.3
 e2e_screenshot e2e_tray_menu

@@ -7,8 +7,7 @@ set -uo pipefail
 KALVOREN=${1:?path to kalvoren}
 source "$(dirname "$0")/lib.sh"
 
-for tool in openbox xfce4-panel xdotool xprop xwininfo dbus-launch gdbus import compare \
-    identify; do
+for tool in openbox xfce4-panel xdotool xprop xwininfo dbus-launch gdbus; do
     command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
 done
 
@@ -96,7 +95,7 @@ xfce4-panel --disable-wm-check >"$WORK/panel.log" 2>&1 &
 E2E_PIDS+=($!)
 wait_until host_registered || e2e_skip "xfce4-panel's status tray did not come up"
 sleep 1
-import -window root "$WORK/before.png"
+"$E2E_IMAGE_TOOL" grab "$WORK/before.png"
 
 "$KALVOREN" >"$WORK/kalvoren.log" 2>&1 &
 KALVOREN_PID=$!
@@ -106,10 +105,9 @@ E2E_PIDS+=("$KALVOREN_PID")
 # change on the screen, so the difference from before locates it.
 wait_until item_registered || fail "no StatusNotifierItem registered"
 sleep 1.5
-import -window root "$WORK/after.png"
-compare -metric AE -highlight-color black -lowlight-color white "$WORK/before.png" \
-    "$WORK/after.png" "$WORK/diff.png" 2>/dev/null
-read -r ICON_W ICON_H ICON_X ICON_Y < <(identify -format '%@' "$WORK/diff.png" | tr 'x+' '  ')
+"$E2E_IMAGE_TOOL" grab "$WORK/after.png"
+read -r ICON_W ICON_H ICON_X ICON_Y < <("$E2E_IMAGE_TOOL" diff "$WORK/before.png" \
+    "$WORK/after.png" | tr 'x+' '  ')
 [[ -n "${ICON_W:-}" && $ICON_W -le 48 && $ICON_H -le 48 && $ICON_Y -lt 28 ]] ||
     fail "no icon in the panel (changed area ${ICON_W:-?}x${ICON_H:-?}+${ICON_X:-?}+${ICON_Y:-?})"
 echo "tray icon at $ICON_X,$ICON_Y size ${ICON_W}x$ICON_H"

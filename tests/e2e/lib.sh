@@ -64,10 +64,26 @@ e2e_start_bus() {
     E2E_PIDS+=("$DBUS_SESSION_BUS_PID")
 }
 
-# e2e_screenshot NAME: saves the whole screen as $E2E_ARTIFACTS/NAME.png
+# e2e_screenshot NAME: saves the whole screen as $E2E_ARTIFACTS/NAME.png with the image tool
+# the tests build ($E2E_IMAGE_TOOL); without it, no screenshot.
 e2e_screenshot() {
-    import -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null || true
+    [[ -x ${E2E_IMAGE_TOOL:-} ]] || return 0
+    "$E2E_IMAGE_TOOL" grab "$E2E_ARTIFACTS/$1.png" >/dev/null 2>&1 || true
 }
+
+# Lines "ID X Y W H" for every viewable window of the program (needs xdotool and xwininfo).
+e2e_kalvoren_windows() {
+    local id info
+    for id in $(xdotool search --class kalvoren 2>/dev/null); do
+        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+        grep -q 'Map State: IsViewable' <<<"$info" || continue
+        awk -v id="$id" '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+            /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print id, x, y, w, h}' <<<"$info"
+    done
+}
+
+# The tray icon, "ID X Y W H": a small viewable window of the program.
+e2e_tray_icon() { e2e_kalvoren_windows | awk '$4 <= 48 && $5 <= 48' | head -n 1; }
 
 # e2e_wait_for_window NAME [SECONDS]: waits until a window with that title is mapped.
 e2e_wait_for_window() {

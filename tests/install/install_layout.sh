@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Installs the build tree given as $1 into a scratch prefix and checks that a desktop finds the
-# program: the binary runs, the desktop entry is valid and names the installed binary and icon,
-# and the icon is a drawable SVG in the hicolor theme.
+# Installs the build tree given as $1 into a scratch root (DESTDIR) and checks that a desktop
+# finds the program: the binary runs, the desktop entry is valid and names the installed binary
+# and icon, the icon is an SVG that Qt draws at 128x128 in the hicolor theme (rendered by the
+# image tool given as $2, built with Qt's SVG module), and the polkit action lies where polkitd
+# reads actions whatever the prefix, naming the installed purge helper.
 set -euo pipefail
 build=$1
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+image_tool=$2
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+DESTDIR=$root cmake --install "$build" >/dev/null
+cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+install_prefix=$(cache CMAKE_INSTALL_PREFIX)
+prefix=$root$install_prefix
 
 bin=$prefix/bin/kalvoren
 desktop=$prefix/share/applications/kalvoren.desktop
@@ -32,8 +38,14 @@ key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
 if command -v xmllint >/dev/null; then
     xmllint --noout "$icon" || fail "icon is not well-formed XML"
 fi
-if command -v convert >/dev/null; then
-    size=$(convert "$icon" -format '%wx%h' info:) || fail "icon does not render"
-    [[ $size == 128x128 ]] || fail "icon renders at $size, expected 128x128"
-fi
+size=$("$image_tool" svg "$icon") || fail "icon does not render"
+[[ $size == 128x128 ]] || fail "icon renders at $size, expected 128x128"
+
+# polkitd reads actions from /usr/share/polkit-1/actions only, not from the prefix.
+policy=$root/usr/share/polkit-1/actions/org.kalvoren.Kalvoren.policy
+[[ -f $policy ]] || fail "no polkit action in /usr/share/polkit-1/actions"
+helper=$install_prefix/$(cache CMAKE_INSTALL_LIBEXECDIR)/kalvoren-purge
+grep -q "policykit.exec.path\">$helper<" "$policy" ||
+    fail "the polkit action does not name the installed helper $helper"
+[[ -x $root$helper ]] || fail "no purge helper at $helper"
 echo "installed layout OK ($version)"

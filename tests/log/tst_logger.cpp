@@ -1,6 +1,7 @@
 #include "log/LogWindow.h"
 #include "log/Logger.h"
 #include "log/LoggerView.h"
+#include "../support/FullDisk.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,6 +58,7 @@ private slots:
     void tableShowsDeltasAtStartUpWhateverTheBoxSays();
     void buttonsPauseResumeAndClear();
     void exportWritesTheShownRows();
+    void exportFailureIsShownAndKeepsTheOldFile_data();
     void exportFailureIsShownAndKeepsTheOldFile();
 };
 
@@ -168,13 +170,32 @@ void TestLogger::exportWritesTheShownRows()
     QVERIFY(samples.contains(",110.00,110.00,110.00,110.00\r\n"));
 }
 
+void TestLogger::exportFailureIsShownAndKeepsTheOldFile_data()
+{
+    QTest::addColumn<bool>("fullDisk"); // else: the folder is missing
+    QTest::newRow("missing folder") << false;
+    QTest::newRow("full disk") << true;
+}
+
 void TestLogger::exportFailureIsShownAndKeepsTheOldFile()
 {
+    QFETCH(bool, fullDisk);
     LogFixture f;
     f.sample(100);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("missing/log.csv"));
+    FullDisk disk;
+    QString path = dir.filePath(QStringLiteral("missing/log.csv"));
+    const QByteArray old("time,free,inactive,wired,active\r\nan earlier export\r\n");
+    if (fullDisk) {
+        if (!disk.ready())
+            QSKIP(qPrintable(disk.why()));
+        path = disk.filePath(QStringLiteral("log.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        file.close();
+        QVERIFY(disk.fill());
+    }
     QString shownText;
     QTimer::singleShot(0, this, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -185,7 +206,14 @@ void TestLogger::exportFailureIsShownAndKeepsTheOldFile()
     });
     QVERIFY(!f.logger.exportRowsTo(path));
     QVERIFY2(shownText.contains(path), qPrintable(shownText));
-    QVERIFY(!QFile::exists(path));
+    if (!fullDisk) {
+        QVERIFY(!QFile::exists(path));
+        return;
+    }
+    QVERIFY2(shownText.contains(QLatin1String("No space left on device")), qPrintable(shownText));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
 }
 
 QTEST_MAIN(TestLogger)

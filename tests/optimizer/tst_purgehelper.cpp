@@ -173,6 +173,13 @@ void TestPurgeHelper::platformRunsTheHelperAndReportsItsFailure()
     QCOMPARE(result.outcome, PurgeOutcome::Failed);
     QVERIFY(result.message.contains(QLatin1String("cannot write drop_caches")));
 
+    // Ctrl-C in the terminal reaches the helper too: a cancel, not a failure that takes
+    // SIGINT's number for an exit code (2, the helper's usage error).
+    platform.setPurgeHelper(writeScript(dir, QStringLiteral("interrupted"), "kill -INT $$\n"));
+    result = platform.purge(PurgeElevation::None);
+    QCOMPARE(result.outcome, PurgeOutcome::Skipped);
+    QVERIFY2(result.message.contains(QLatin1String("cancelled")), qPrintable(result.message));
+
     platform.setPurgeHelper(dir.filePath(QStringLiteral("absent")));
     result = platform.purge(PurgeElevation::None);
     QCOMPARE(result.outcome, PurgeOutcome::Failed);

@@ -34,7 +34,8 @@ QByteArray readAll(const QString &path)
 } // namespace
 
 // The commands platform against stand-in top, ps and osascript scripts: the command lines are
-// the original ones, and no pid or process name ever reaches the shell as anything but one word.
+// the ones those tools take, and no pid or process name ever reaches the shell as anything but
+// one word.
 class TestCommandsProcesses : public QObject
 {
     Q_OBJECT
@@ -74,7 +75,7 @@ private slots:
         qputenv("PATH", QFile::encodeName(bin()) + ":" + qgetenv("PATH"));
     }
 
-    void topRunsTheOriginalCommandLine()
+    void topRunsTheBsdStyleCommandLine()
     {
         CommandsPlatform platform(1038, osascript());
         const std::optional<QList<ProcessRow>> rows = platform.readProcesses();
@@ -111,7 +112,7 @@ private slots:
                  "2\n-e\ntell application \"" + script + "\" to quit\n");
     }
 
-    void plainNameGivesTheOriginalScript()
+    void plainNameGivesTheQuitScript()
     {
         psPrints("Safari");
         CommandsPlatform platform(1038, osascript());

@@ -15,6 +15,12 @@ using namespace Kalvoren;
 
 namespace {
 
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -208,14 +214,37 @@ private slots:
         }
     }
 
-    void notPermittedIsTold()
+    void anotherUsersProcessIsRefusedBothWays()
     {
-        if (::geteuid() == 0)
-            QSKIP("root may signal every process");
-        LinuxPlatform platform(QStringLiteral("/proc"), {});
-        // pid 2 is kthreadd, never ours.
-        QCOMPARE(platform.forceQuitProcess(QStringLiteral("2")).status,
-                 ProcessActionStatus::NotPermitted);
+        // Not ours: pid 2 (kthreadd, root's) for a user; for root, a child run as nobody.
+        qint64 other = 2;
+        pid_t child = 0;
+        if (::geteuid() == 0) {
+            char *const argv[] = { const_cast<char *>("setpriv"),
+                                   const_cast<char *>("--reuid=65534"),
+                                   const_cast<char *>("--regid=65534"),
+                                   const_cast<char *>("--clear-groups"),
+                                   const_cast<char *>("sleep"), const_cast<char *>("30"),
+                                   nullptr };
+            QCOMPARE(::posix_spawnp(&child, "setpriv", nullptr, nullptr, argv, environ), 0);
+            other = child;
+            QTRY_VERIFY(readAll(QStringLiteral("/proc/%1/status").arg(child))
+                                .contains("\nUid:\t65534"));
+        }
+        bool asked = false;
+        LinuxPlatform platform(QStringLiteral("/proc"), [&asked](qint64) {
+            asked = true;
+            return processActionResult(ProcessActionStatus::Done, QStringLiteral("closed"));
+        });
+        const ProcessActionResult quit = platform.quitProcess(QString::number(other));
+        QCOMPARE(quit.status, ProcessActionStatus::NotPermitted);
+        QVERIFY2(!asked, "another user's windows were asked to close");
+        if (child) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+        } else {
+            QCOMPARE(platform.forceQuitProcess(QString::number(other)).message, quit.message);
+        }
     }
 
     void politeQuitUsesTheWindowCloser()

@@ -16,7 +16,7 @@ class TestProcessWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void monitorStartsOnlyWhenTheWindowOpens()
+    void monitorRunsOnlyWhileTheWindowIsShown()
     {
         FakePlatform platform;
         platform.setText(FakePlatform::topWith({ { 10, "a" }, { 20, "b" } }));
@@ -29,7 +29,15 @@ private slots:
         QVERIFY(monitor.isRunning());
         QTRY_COMPARE_WITH_TIMEOUT(window.theTableView()->model()->rowCount(), 2, 5000);
         QVERIFY(window.statusLine()->text().isEmpty());
-        monitor.stop();
+        // Closed, it stops scanning; opened again, it scans again.
+        window.hide();
+        QVERIFY(!monitor.isRunning());
+        const int calls = platform.topCalls;
+        window.show();
+        QVERIFY(monitor.isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(platform.topCalls > calls, 5000);
+        window.close();
+        QVERIFY(!monitor.isRunning());
     }
 
     void buttonsActOnTheClickedRowAndReport()

@@ -1,7 +1,9 @@
+#include "platform/commands/Kesh.h"
 #include "stats/MemoryFigures.h"
 #include "../support/WorkedExample.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <clocale>
@@ -33,6 +35,8 @@ private slots:
     void capturedOutputs();
     void modernPatternRejectsTextWithoutSpeculativeLine();
     void noMatchGivesNothing();
+    void sameFiguresAsThePatternOnTheWholeText_data();
+    void sameFiguresAsThePatternOnTheWholeText();
     void textsUseAPointWhateverTheLocale();
     void oneGibibyteStaysInMegabytes();
     void exactTiesRoundToEvenAsPrintfDoes();
@@ -144,6 +148,50 @@ void tst_MemoryFigures::noMatchGivesNothing()
     QVERIFY(!figuresFromVmStat(QStringLiteral("Pages free: 12."), VmStatPattern::SevenGroups));
     QVERIFY(!figuresFromVmStat(QStringLiteral("4096 bytes Pages free: 1. Pages active: 2."),
                                VmStatPattern::SevenGroups));
+}
+
+void tst_MemoryFigures::sameFiguresAsThePatternOnTheWholeText_data()
+{
+    // Texts small enough for the patterns on the whole text, with what makes a greedy ".*"
+    // choose: repeated labels, a cut-off second output, labels without a number, a second
+    // "bytes", and "bytes" only after the labels.
+    const QString example = QString::fromLatin1(workedExample);
+    QString other = example;
+    other.replace(QLatin1String("4096"), QLatin1String("16384"))
+            .replace(QLatin1String("31111"), QLatin1String("5"))
+            .replace(QLatin1String("2002"), QLatin1String("7"));
+    QTest::addColumn<QString>("text");
+    QTest::newRow("worked example") << example;
+    QTest::newRow("two outputs") << example + other;
+    QTest::newRow("cut-off second output")
+            << example + QStringLiteral("Pages free: 9.\nPages active: 8.\nPageins: 3.\n");
+    QTest::newRow("labels without numbers")
+            << example + QStringLiteral("Pages free: x\nPageouts:\nPageins:   \n");
+    QTest::newRow("labels run together")
+            << QStringLiteral("12 bytes Pages free:   1Pages active: 2Pages inactive: 3Pages "
+                              "speculative: 4Pages wired down: 5Pageins: 6Pageouts: 78");
+    QTest::newRow("bytes only after the labels") << example.mid(example.indexOf(u'\n'))
+                    + QStringLiteral("(page size of 4096 bytes)\n");
+    QTest::newRow("second bytes") << QStringLiteral("x 99 bytes\n") + example;
+    QTest::newRow("seven groups only") << QString(example).remove(QRegularExpression(
+            QStringLiteral("Pages speculative:[^\n]*\n")));
+    for (const char *name : { "aircloak-macos-2017-intel-4k.txt", "ohai-osx-10.6-era.txt",
+                              "benchmarkdotnet-osx-10.4-format-normalized.txt" })
+        QTest::newRow(name) << readData(QLatin1String(name));
+}
+
+void tst_MemoryFigures::sameFiguresAsThePatternOnTheWholeText()
+{
+    QFETCH(QString, text);
+    for (const auto pattern : { VmStatPattern::EightGroups, VmStatPattern::SevenGroups }) {
+        const std::optional<MemorySample> whole =
+                sampleFromValues(Kesh::quickMatches(text, patternText(pattern)), pattern);
+        const std::optional<MemoryFigures> f = figuresFromVmStat(text, pattern);
+        QCOMPARE(bool(f), bool(whole));
+        if (!f)
+            continue;
+        QCOMPARE(*f, figuresFromSample(*whole));
+    }
 }
 
 void tst_MemoryFigures::textsUseAPointWhateverTheLocale()

@@ -141,7 +141,7 @@ ProcessActionResult CommandsPlatform::quitProcess(const QString &pidText)
         return processActionResult(ProcessActionStatus::Failed,
                                    QStringLiteral("%1 (process %2) did not accept the request "
                                                   "to quit (osascript status %3).")
-                                           .arg(name, *pid).arg(status));
+                                           .arg(name, *pid, QString::number(status)));
     return processActionResult(ProcessActionStatus::Done,
                                QStringLiteral("Asked %1 (process %2) to quit.").arg(name, *pid));
 }

@@ -4,9 +4,9 @@
 
 namespace Kalvoren {
 
-// For systems that have the original command-line tools (vm_stat, purge, top, ps, osascript,
-// kill): everything goes through the shell with Kesh::shellcmd, exactly as those tools are
-// called there. Tests drive it on Linux with stand-in scripts on PATH.
+// For systems that have the BSD-style vm_stat, purge and top commands, ps, osascript and kill:
+// everything goes through the shell with Kesh::shellcmd, with the command lines those tools
+// expect. Tests drive it on Linux with stand-in scripts on PATH.
 class CommandsPlatform : public Platform
 {
 public:

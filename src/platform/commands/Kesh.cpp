@@ -74,5 +74,5 @@ QString Kesh::quickMatch(const QString &text, const QString &pattern)
 void Kesh::printArray(const QStringList &array)
 {
     for (qsizetype i = 0; i < array.size(); ++i)
-        qInfo().noquote() << QStringLiteral("[%1]=%2").arg(i).arg(array.at(i));
+        qInfo().noquote() << QStringLiteral("[%1]=%2").arg(QString::number(i), array.at(i));
 }

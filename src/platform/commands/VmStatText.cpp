@@ -16,6 +16,86 @@ quint64 count(const QString &digits)
     return ok ? value : ~quint64(0);
 }
 
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// The end of "LABEL[ ]+[0-9]+" when text holds it at from (label already found there), else -1.
+qsizetype valueEnd(QStringView text, qsizetype from, qsizetype labelSize)
+{
+    qsizetype i = from + labelSize;
+    const qsizetype spaces = i;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    const qsizetype digits = i;
+    while (i < text.size() && isDigit(text[i]))
+        ++i;
+    return i > digits && digits > spaces ? i : -1;
+}
+
+// The part of text that a pattern's match can use, one piece per line; empty when the pattern
+// cannot match. On a text of some MiB the verbatim patterns give up: each greedy ".*" runs to
+// the end and back, and PCRE2's match limit ends the search before a match is found. What a
+// match uses is fixed, though: the first "N bytes", then for each label from the last one
+// backwards its last "LABEL[ ]+[0-9]+" before the one chosen after it (a greedy ".*" takes the
+// latest that still lets the rest match). On those pieces the verbatim pattern finds the same
+// groups, and at once.
+QString matchablePart(const QString &text, VmStatPattern pattern)
+{
+    static const QLatin1String eightLabels[] = {
+        QLatin1String("Pages free:"),        QLatin1String("Pages active:"),
+        QLatin1String("Pages inactive:"),    QLatin1String("Pages speculative:"),
+        QLatin1String("Pages wired down:"),  QLatin1String("Pageins:"),
+        QLatin1String("Pageouts:"),
+    };
+    static const QLatin1String sevenLabels[] = {
+        QLatin1String("Pages free:"),        QLatin1String("Pages active:"),
+        QLatin1String("Pages inactive:"),    QLatin1String("Pages wired down:"),
+        QLatin1String("Pageins:"),           QLatin1String("Pageouts:"),
+    };
+    const QStringView view(text);
+    const bool eight = pattern == VmStatPattern::EightGroups;
+    const QLatin1String *labels = eight ? eightLabels : sevenLabels;
+    const int labelCount = eight ? 7 : 6;
+
+    QStringList pieces;
+    qsizetype bound = view.size(); // where the piece chosen after this one begins
+    for (int n = labelCount - 1; n >= 0; --n) {
+        const QLatin1String label = labels[n];
+        qsizetype at = -1;
+        qsizetype end = -1;
+        for (qsizetype from = bound - 1; from >= 0; from = at - 1) {
+            at = view.lastIndexOf(label, from);
+            if (at < 0)
+                break;
+            end = valueEnd(view, at, label.size());
+            if (end >= 0 && end <= bound)
+                break;
+            end = -1;
+        }
+        if (end < 0)
+            return QString();
+        pieces.prepend(view.sliced(at, end - at).toString());
+        bound = at;
+    }
+    // The match starts at the first run of digits followed by " bytes".
+    for (qsizetype at = view.indexOf(QLatin1String(" bytes")); at >= 0;
+         at = view.indexOf(QLatin1String(" bytes"), at + 1)) {
+        if (at == 0 || !isDigit(view[at - 1]))
+            continue;
+        qsizetype start = at - 1;
+        while (start > 0 && isDigit(view[start - 1]))
+            --start;
+        const qsizetype end = at + 6;
+        if (end > bound)
+            return QString();
+        pieces.prepend(view.sliced(start, end - start).toString());
+        return pieces.join(QLatin1Char('\n'));
+    }
+    return QString();
+}
+
 quint64 bytesOf(quint64 pages, quint64 pageSize)
 {
     if (pageSize != 0 && pages > ~quint64(0) / pageSize)
@@ -48,7 +128,14 @@ std::optional<MemorySample> sampleFromVmStat(const QString &text, VmStatPattern 
     static const QString eight = patternText(VmStatPattern::EightGroups);
     static const QString seven = patternText(VmStatPattern::SevenGroups);
     const bool eightGroups = pattern == VmStatPattern::EightGroups;
-    const QStringList values = Kesh::quickMatches(text, eightGroups ? eight : seven);
+    return sampleFromValues(
+            Kesh::quickMatches(matchablePart(text, pattern), eightGroups ? eight : seven),
+            pattern);
+}
+
+std::optional<MemorySample> sampleFromValues(const QStringList &values, VmStatPattern pattern)
+{
+    const bool eightGroups = pattern == VmStatPattern::EightGroups;
     const int wiredIndex = eightGroups ? 5 : 4;
     if (values.size() < wiredIndex + 3)
         return std::nullopt;

@@ -40,9 +40,13 @@ QString patternText(VmStatPattern pattern);
 
 // The counts the pattern finds in text, as a sample: the four classes and the speculative
 // pages (eight groups only) times the page size, page-ins and page-outs as printed. The total
-// is the sum of the classes. Empty when the text does not match. Throws PatternError only if
-// a pattern fails to compile.
+// is the sum of the classes. Empty when the text does not match. The pattern runs on the part
+// of the text a match can use, so a text of many MiB gives the same counts as its few
+// relevant lines would. Throws PatternError only if a pattern fails to compile.
 std::optional<MemorySample> sampleFromVmStat(const QString &text, VmStatPattern pattern);
+// The same from the groups the pattern captured (index 0 the page size); empty when there are
+// too few.
+std::optional<MemorySample> sampleFromValues(const QStringList &values, VmStatPattern pattern);
 
 // Pasted text made readable for the patterns: a byte-order mark removed, no-break spaces
 // turned into spaces. The patterns themselves stay as written.

@@ -12,8 +12,29 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace Kalvoren {
+namespace {
+
+// The real user id of process pid (the first figure of "Uid:" in its status file); empty when
+// the file cannot be read or lacks the line.
+std::optional<uid_t> processOwner(const QString &procRoot, qint64 pid)
+{
+    QFile status(procRoot + QLatin1Char('/') + QString::number(pid) + QLatin1String("/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (!line.startsWith("Uid:"))
+            continue;
+        bool ok = false;
+        const uint uid = line.mid(4).simplified().split(' ').value(0).toUInt(&ok);
+        return ok ? std::optional<uid_t>(uid_t(uid)) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 LinuxPlatform::LinuxPlatform(const QString &procRoot, WindowCloser closer,
                              const QString &sysRoot)
@@ -143,9 +164,13 @@ ProcessActionResult LinuxPlatform::quitProcess(const QString &pidText)
         return processActionResult(ProcessActionStatus::InvalidPid,
                                    QStringLiteral("'%1' is not a process Kalvoren may quit.")
                                            .arg(text));
-    // Signal 0 checks that the process is still there before its windows are looked for.
-    if (::kill(pid_t(*pid), 0) != 0 && errno == ESRCH)
+    // Only the user's own processes, refused as Force Quit refuses them: signal 0 says whether
+    // the process is there and ours to signal (EPERM otherwise), and the owner check keeps a
+    // program run as root from closing other users' windows. Both before any window is asked.
+    if (::kill(pid_t(*pid), 0) != 0)
         return resultFromErrno(errno, *pid);
+    if (processOwner(m_procRoot, *pid) != ::getuid())
+        return resultFromErrno(EPERM, *pid);
     if (!m_windowCloser)
         return processActionResult(ProcessActionStatus::Unavailable,
                                    QStringLiteral("Cannot ask process %1 to quit: no window "

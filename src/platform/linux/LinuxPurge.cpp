@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+
 #include <unistd.h>
 
 namespace Kalvoren {
@@ -36,12 +38,23 @@ PurgeResult runHelper(const QString &program, const QStringList &arguments)
         return { PurgeOutcome::Failed, QStringLiteral("purge: %1 did not finish").arg(program) };
     }
     const QString errorText = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    const QString detail = errorText.isEmpty() ? QString() : QLatin1String(": ") + errorText;
+    if (process.exitStatus() != QProcess::NormalExit) {
+        // Qt gives the signal's number as the exit code of a crash. Ctrl-C in the terminal
+        // reaches the helper too (it shares the terminal's process group): that is the user
+        // cancelling, not a failure, and SIGINT's number 2 is not the helper's usage error.
+        const int signal = process.exitCode();
+        if (signal == SIGINT || signal == SIGTERM)
+            return { PurgeOutcome::Skipped,
+                     QStringLiteral("purge cancelled: %1 was interrupted").arg(program) };
+        return { PurgeOutcome::Failed,
+                 QStringLiteral("purge: %1 ended by signal %2%3")
+                         .arg(program, QString::number(signal), detail) };
+    }
+    if (process.exitCode() != 0) {
         return { PurgeOutcome::Failed,
                  QStringLiteral("purge: %1 failed (exit code %2)%3")
-                         .arg(program)
-                         .arg(process.exitCode())
-                         .arg(errorText.isEmpty() ? QString() : QLatin1String(": ") + errorText) };
+                         .arg(program, QString::number(process.exitCode()), detail) };
     }
     return { PurgeOutcome::Done, QString() };
 }
