@@ -1,6 +1,7 @@
 #include "KalvorenMain.h"
 
 #include "AppController.h"
+#include "AppIcon.h"
 #include "Interface.h"
 #include "MainWindow.h"
 #include "MyApplication.h"
@@ -10,7 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/x11/X11WindowCloser.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <cstdio>
 
@@ -56,6 +57,8 @@ int kalvorenMain(int argc, char **argv)
     if (role == InstanceRole::Standalone)
         qWarning("kalvoren: %s", qUtf8Printable(busMessage));
 
+    // Task bars show this icon; the controller keeps it to restore after the memory pie.
+    QApplication::setWindowIcon(applicationIcon());
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     app.setDelegate(ui->controller.get());
     traceFirstFigures(ui->controller.get());
