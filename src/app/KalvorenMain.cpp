@@ -59,6 +59,8 @@ int kalvorenMain(int argc, char **argv)
 
     // Task bars show this icon; the controller keeps it to restore after the memory pie.
     QApplication::setWindowIcon(applicationIcon());
+    // The Wayland app_id, by which compositors find the desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kalvoren.Kalvoren"));
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     app.setDelegate(ui->controller.get());
     traceFirstFigures(ui->controller.get());

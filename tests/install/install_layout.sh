@@ -11,10 +11,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 bin=$prefix/bin/kalvoren
-desktop=$prefix/share/applications/kalvoren.desktop
+desktop=$prefix/share/applications/org.kalvoren.Kalvoren.desktop
 icon=$prefix/share/icons/hicolor/scalable/apps/kalvoren.svg
 [[ -x $bin ]] || fail "no executable at bin/kalvoren"
-[[ -f $desktop ]] || fail "no desktop entry at share/applications/kalvoren.desktop"
+[[ -f $desktop ]] || fail "no desktop entry at share/applications/org.kalvoren.Kalvoren.desktop"
 [[ -f $icon ]] || fail "no icon at share/icons/hicolor/scalable/apps/kalvoren.svg"
 
 version=$("$bin" --version) || fail "installed kalvoren --version failed"
