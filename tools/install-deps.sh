@@ -8,14 +8,16 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libxcb1-dev
     libqt6svg6 qt6-qpa-plugins
-    # the manual page
-    scdoc
+    # the manual page (scdoc), and file, which CPack's .deb generator runs on each file
+    scdoc file
 )
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
     imagemagick procps xterm
     # -- hardening: fuzzing (clang's libFuzzer runtime), install checks --
     clang libclang-rt-14-dev desktop-file-utils libxml2-utils
+    # -- packaging: the package check --
+    lintian
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")
