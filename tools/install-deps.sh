@@ -16,8 +16,8 @@ test_packages=(
     imagemagick procps xterm
     # -- hardening: fuzzing (clang's libFuzzer runtime), install checks --
     clang libclang-rt-14-dev desktop-file-utils libxml2-utils
-    # -- packaging: the package check --
-    lintian
+    # -- packaging: metadata, manual page and completion checks, the package check --
+    appstream man-db zsh lintian
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")
