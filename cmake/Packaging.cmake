@@ -4,12 +4,14 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kalvoren)
 set(CPACK_PACKAGE_VENDOR "Kalvoren developers")
-set(CPACK_PACKAGE_CONTACT "Kalvoren developers <kalvoren@localhost>")
+set(CPACK_PACKAGE_CONTACT "${KALVOREN_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tray monitor of physical memory use")
+# Lines of at most 80 characters, as the control file wants them.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Kalvoren shows how physical memory is used (free, inactive, wired and active) as a pie "
-    "chart in the tray and in a drop-down window, and on request reclaims inactive memory.\n"
-    "It also keeps a memory log, times allocations and lists processes by resident memory.")
+    "Kalvoren shows how physical memory is used (free, inactive, wired and\n"
+    "active) as a pie chart in the tray and in a drop-down window, and on request\n"
+    "reclaims inactive memory. It also keeps a memory log, times allocations and\n"
+    "lists processes by resident memory.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # The paths compiled into the program (the libexec helper) must be the ones the package
 # installs to, so the package takes the build's own prefix.
@@ -20,7 +22,13 @@ if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
 endif()
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kalvoren developers <kalvoren@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KALVOREN_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KALVOREN_HOMEPAGE}")
+# VERSION-REVISION, the revision taken from the changelog's newest entry (data/CMakeLists.txt),
+# so that the package and its changelog.Debian.gz name the same version.
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${KALVOREN_DEBIAN_REVISION})
+# Control files readable by all and writable by root only, as dpkg-deb expects.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps declares the Qt and C++ libraries the binary links against; the Qt

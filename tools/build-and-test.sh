@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kalvoren with its tests and runs every test; then runs the
 # suite again under AddressSanitizer+UBSan, the threaded tests under ThreadSanitizer, and each
-# fuzz target for a short while. Any failure, sanitizer report or fuzzer crash fails the run.
+# fuzz target for a short while; it also builds the Debian package, checks it with lintian,
+# installs, runs and purges it. Any failure, sanitizer report, fuzzer crash or lintian
+# warning fails the run.
 #
 # For quick local runs:
+#   KALVOREN_SKIP_PACKAGE=1      skip building and checking the Debian package
 #   KALVOREN_SKIP_SANITIZERS=1   skip the ASan/UBSan and TSan builds
 #   KALVOREN_SKIP_FUZZ=1         skip the fuzz build and run
 #   KALVOREN_FUZZ_SECONDS=N      how long each fuzz target runs (45)
@@ -55,6 +58,15 @@ mkdir -p artifacts
 
 begin_stage "tests"
 (cd build && ctest --output-on-failure --timeout 600)
+
+if [[ ${KALVOREN_SKIP_PACKAGE:-0} != 1 ]]; then
+    begin_stage "package"
+    tools/make-deb.sh
+    # It installs and purges the package: root, as in CI, or through sudo.
+    sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    "${sudo[@]}" tools/check-deb.sh
+fi
 
 if [[ ${KALVOREN_SKIP_SANITIZERS:-0} != 1 ]]; then
     # ASan + UBSan (the top CMakeLists adds -fno-sanitize-recover=all): the whole suite.

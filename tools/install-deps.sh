@@ -8,6 +8,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libxcb1-dev
     libqt6svg6 qt6-qpa-plugins
+    # the manual page (scdoc), and file, which CPack's .deb generator runs on each file
+    scdoc file
 )
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
@@ -16,6 +18,8 @@ test_packages=(
     openbox xfce4-panel sway grim wtype jq qt6-wayland
     # -- hardening: fuzzing (clang's libFuzzer runtime), install checks (pkaction: polkitd) --
     clang libclang-rt-14-dev desktop-file-utils libxml2-utils polkitd
+    # -- packaging: metadata, manual page and completion checks, the package check --
+    appstream man-db zsh lintian
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")

@@ -2,7 +2,8 @@
 
 #include <QWidget>
 
-// The About window: the program's name and version.
+// The About window: the program's icon, name, version and licence, with links to the licence
+// and to the installed documentation.
 class AboutBox : public QWidget
 {
     Q_OBJECT

@@ -351,6 +351,8 @@ void AppController::loadAppIconOption()
 void AppController::openHomepage()
 {
     const QUrl url = homePageUrl(QSettings());
+    if (url.isEmpty())
+        return; // the item is hidden: nothing configured, no documentation installed
     if (!QDesktopServices::openUrl(url))
         qWarning("Kalvoren: could not open %s", qPrintable(url.toString()));
 }
@@ -358,6 +360,8 @@ void AppController::openHomepage()
 void AppController::sendEmailFeedback()
 {
     const QUrl url = feedbackMailUrl(QSettings());
+    if (url.isEmpty())
+        return; // the item is hidden until an address is configured
     if (!QDesktopServices::openUrl(url))
         qWarning("Kalvoren: could not start a mail program for %s", qPrintable(url.toString()));
 }

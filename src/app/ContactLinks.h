@@ -1,23 +1,25 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 
 class QSettings;
 
 namespace Kalvoren {
 
-// Where the home page and feedback mail go unless the settings say otherwise
-// ("homePage", "feedbackAddress").
-inline constexpr char defaultHomePage[] = "https://kalvoren.example.org/";
-inline constexpr char defaultFeedbackAddress[] = "feedback@kalvoren.example.org";
+// The folder the package installs the documentation to (README, copyright, changelog).
+QString installedDocumentationDir();
 
-// The home page from the settings; an address that is not an http or https URL falls back
-// to the default, so a stray setting cannot make the menu start some other program.
-QUrl homePageUrl(const QSettings &settings);
+// What Home Page opens: the "homePage" setting when it is an http or https URL, so that a
+// stray setting cannot make the menu start some other program; otherwise the documentation
+// folder when it exists; otherwise nothing (an empty URL: the item is hidden).
+QUrl homePageUrl(const QSettings &settings,
+                 const QString &documentationDir = installedDocumentationDir());
 
-// mailto:ADDRESS?subject=Kalvoren%20feedback&body= with the configured address. An address
-// that is not a plain one (no '@', or spaces, '?', '&', '#', ':' or '/' in it) falls back to
-// the default, so the setting cannot add recipients, headers or a body of its own.
+// mailto:ADDRESS?subject=Kalvoren%20feedback&body= for the "feedbackAddress" setting, or an
+// empty URL (the item is hidden) when none is set or it is not a plain address (no '@', or
+// spaces, '?', '&', '#', ':' or '/' in it), so the setting cannot add recipients, headers or
+// a body of its own.
 QUrl feedbackMailUrl(const QSettings &settings);
 
 } // namespace Kalvoren

@@ -1,6 +1,7 @@
 #include "KalvorenMain.h"
 
 #include "AppController.h"
+#include "AppIcon.h"
 #include "Interface.h"
 #include "MyApplication.h"
 #include "SingleInstance.h"
@@ -10,6 +11,8 @@
 #include "platform/SettingsFile.h"
 #include "platform/x11/X11WindowCloser.h"
 #include "stats/MemorySampler.h"
+
+#include <QApplication>
 
 namespace Kalvoren {
 
@@ -34,6 +37,8 @@ int desktopMain(int argc, char **argv)
     if (role == InstanceRole::Standalone)
         qWarning("kalvoren: %s", qUtf8Printable(busMessage));
 
+    // Task bars show this icon; the controller keeps it to restore after the memory pie.
+    QApplication::setWindowIcon(applicationIcon());
     std::unique_ptr<Interface> ui = createInterface(createPlatform());
     app.setDelegate(ui->controller.get());
     traceFirstFigures(ui->sampler.get());

@@ -11,8 +11,9 @@ MyApplication::MyApplication(int &argc, char **argv)
     setApplicationName(QStringLiteral("Kalvoren"));
     setOrganizationName(QStringLiteral("Kalvoren"));
     setApplicationVersion(QStringLiteral(KALVOREN_VERSION));
-    // The desktop entry: Wayland compositors and task bars match windows to it by this name.
-    setDesktopFileName(QStringLiteral("kalvoren"));
+    // The desktop entry (and Wayland app_id): compositors and task bars match windows to it,
+    // and find its icon, by this name.
+    setDesktopFileName(QStringLiteral("org.kalvoren.Kalvoren"));
     setQuitOnLastWindowClosed(false);
 }
 

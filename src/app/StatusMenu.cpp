@@ -2,10 +2,12 @@
 
 #include "AppController.h"
 #include "Autostart.h"
+#include "ContactLinks.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace Kalvoren {
 
@@ -84,10 +86,21 @@ std::unique_ptr<QMenu> createStatusMenu(AppController *c)
     });
     menu->addSeparator();
 
-    QObject::connect(menu->addAction(QObject::tr("Home Page")), &QAction::triggered, c,
-                     [c] { c->openHomepage(); });
-    QObject::connect(menu->addAction(QObject::tr("Send Feedback…")), &QAction::triggered, c,
-                     [c] { c->sendEmailFeedback(); });
+    QAction *home = menu->addAction(QObject::tr("Home Page"));
+    home->setObjectName(QStringLiteral("homePageAction"));
+    QObject::connect(home, &QAction::triggered, c, [c] { c->openHomepage(); });
+    QAction *feedback = menu->addAction(QObject::tr("Send Feedback…"));
+    feedback->setObjectName(QStringLiteral("feedbackAction"));
+    QObject::connect(feedback, &QAction::triggered, c, [c] { c->sendEmailFeedback(); });
+    // Shown only with somewhere to go, which the settings may change at any time. (A tray
+    // host that draws an exported menu may not ask before showing it, hence once here too.)
+    const auto showLinksWithTarget = [home, feedback] {
+        const QSettings settings;
+        home->setVisible(!homePageUrl(settings).isEmpty());
+        feedback->setVisible(!feedbackMailUrl(settings).isEmpty());
+    };
+    showLinksWithTarget();
+    QObject::connect(raw, &QMenu::aboutToShow, home, showLinksWithTarget);
     menu->addSeparator();
     QObject::connect(menu->addAction(QObject::tr("Quit Kalvoren")), &QAction::triggered, c,
                      [] { QCoreApplication::quit(); });

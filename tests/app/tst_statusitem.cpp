@@ -426,6 +426,12 @@ private slots:
         auto *version = m_ui->aboutBox->findChild<QLabel *>(QStringLiteral("versionLabel"));
         QVERIFY(version);
         QCOMPARE(version->text(), QStringLiteral("Version 3.5.0"));
+        // The program's own icon, from the theme or the SVG compiled into the program.
+        auto *icon = m_ui->aboutBox->findChild<QLabel *>(QStringLiteral("iconLabel"));
+        QVERIFY(icon);
+        const QImage image = icon->pixmap().toImage();
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.pixelColor(image.width() / 2, image.height() / 2).alpha(), 255);
         m_ui->aboutBox->hide();
 
         // The other windows belong to other parts of the program; the menu opens whatever
@@ -451,32 +457,37 @@ private slots:
     {
         QTest::addColumn<QString>("homePage");
         QTest::addColumn<QString>("feedbackAddress");
-        QTest::addColumn<QString>("homeUrl");
-        QTest::addColumn<QString>("mailUrl");
-        const QString defaultHome = QLatin1String(defaultHomePage);
-        const QString defaultMail = QStringLiteral(
-                "mailto:feedback@kalvoren.example.org?subject=Kalvoren%20feedback&body=");
+        QTest::addColumn<bool>("documentation"); // the documentation folder exists
+        QTest::addColumn<QString>("homeUrl");    // empty: hidden; "docs": that folder
+        QTest::addColumn<QString>("mailUrl");    // empty: hidden
+        const QString docs = QStringLiteral("docs");
 
-        QTest::newRow("defaults") << QString() << QString() << defaultHome << defaultMail;
+        QTest::newRow("nothing configured or installed")
+                << QString() << QString() << false << QString() << QString();
+        QTest::newRow("documentation installed")
+                << QString() << QString() << true << docs << QString();
         QTest::newRow("configured")
                 << QStringLiteral("https://example.net/kalvoren")
-                << QStringLiteral("me@example.net") << QStringLiteral("https://example.net/kalvoren")
+                << QStringLiteral("me@example.net") << true
+                << QStringLiteral("https://example.net/kalvoren")
                 << QStringLiteral("mailto:me@example.net?subject=Kalvoren%20feedback&body=");
         QTest::newRow("not a web page") << QStringLiteral("file:///etc/passwd")
-                                        << QStringLiteral("nobody") << defaultHome << defaultMail;
+                                        << QStringLiteral("nobody") << false << QString()
+                                        << QString();
         QTest::newRow("address adding recipients")
                 << QStringLiteral("javascript:alert(1)")
-                << QStringLiteral("me@example.net?cc=other@example.net") << defaultHome
-                << defaultMail;
+                << QStringLiteral("me@example.net?cc=other@example.net") << true << docs
+                << QString();
         QTest::newRow("address with a body of its own")
-                << QStringLiteral("http://") << QStringLiteral("me@example.net&body=hi")
-                << defaultHome << defaultMail;
+                << QStringLiteral("http://") << QStringLiteral("me@example.net&body=hi") << false
+                << QString() << QString();
     }
 
     void contactLinks()
     {
         QFETCH(QString, homePage);
         QFETCH(QString, feedbackAddress);
+        QFETCH(bool, documentation);
         QFETCH(QString, homeUrl);
         QFETCH(QString, mailUrl);
         {
@@ -486,17 +497,38 @@ private slots:
             if (!feedbackAddress.isEmpty())
                 settings.setValue(QStringLiteral("feedbackAddress"), feedbackAddress);
         }
+        QTemporaryDir docs;
+        const QString docsDir = documentation ? docs.path() : docs.path() + QStringLiteral("/no");
+        if (homeUrl == QLatin1String("docs"))
+            homeUrl = QUrl::fromLocalFile(docs.path()).toString(QUrl::FullyEncoded);
+        QCOMPARE(homePageUrl(QSettings(), docsDir).toString(QUrl::FullyEncoded), homeUrl);
+        QCOMPARE(feedbackMailUrl(QSettings()).toString(QUrl::FullyEncoded), mailUrl);
+
+        // The menu shows an item only with somewhere to go, and opens that. (Home Page
+        // without an address depends on what is installed here: not triggered.)
         UrlCatcher catcher;
         for (const char *scheme : { "http", "https", "mailto", "file", "javascript" })
             QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
         start();
-        actionTitled(c()->statusMenu(), QStringLiteral("Home Page"))->trigger();
-        actionTitled(c()->statusMenu(), QStringLiteral("Send Feedback…"))->trigger();
+        QMenu *menu = c()->statusMenu();
+        emit menu->aboutToShow();
+        auto *home = menu->findChild<QAction *>(QStringLiteral("homePageAction"));
+        auto *feedback = menu->findChild<QAction *>(QStringLiteral("feedbackAction"));
+        QVERIFY(home && feedback);
+        QCOMPARE(feedback->isVisible(), !mailUrl.isEmpty());
+        QList<QUrl> expected;
+        if (homeUrl.startsWith(QLatin1String("http"))) {
+            QVERIFY(home->isVisible());
+            home->trigger();
+            expected.append(QUrl(homeUrl));
+        }
+        if (feedback->isVisible()) {
+            feedback->trigger();
+            expected.append(QUrl(mailUrl));
+        }
         for (const char *scheme : { "http", "https", "mailto", "file", "javascript" })
             QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
-        QCOMPARE(catcher.urls.size(), 2);
-        QCOMPARE(catcher.urls[0].toString(QUrl::FullyEncoded), homeUrl);
-        QCOMPARE(catcher.urls[1].toString(QUrl::FullyEncoded), mailUrl);
+        QCOMPARE(catcher.urls, expected);
     }
 
     void appIconFollowsThePieWhenAskedAndIsRestored()

@@ -114,14 +114,14 @@ wait_until host_registered || e2e_skip "swaybar's tray did not come up"
 # Lines "TYPE WIDTH HEIGHT NAME" for each window of the program that sway manages.
 windows() {
     as_user swaymsg -t get_tree |
-        jq -r '.. | objects | select(.app_id? == "kalvoren")
+        jq -r '.. | objects | select(.app_id? == "org.kalvoren.Kalvoren")
                | "\(.type) \(.rect.width) \(.rect.height) \(.name)"'
 }
 panel_shown() { windows | grep -q ' Kalvoren$'; }
 # "X Y" of the panel on the screen.
 panel_position() {
     as_user swaymsg -t get_tree |
-        jq -r '.. | objects | select(.app_id? == "kalvoren" and .name == "Kalvoren")
+        jq -r '.. | objects | select(.app_id? == "org.kalvoren.Kalvoren" and .name == "Kalvoren")
                | "\(.rect.x) \(.rect.y)"' | head -n 1
 }
 panel_hidden() { ! panel_shown; }

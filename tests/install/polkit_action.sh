@@ -19,7 +19,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 DESTDIR=$work/root cmake --install "$build" >/dev/null || fail "cmake --install failed"
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
-helper=$(cache CMAKE_INSTALL_PREFIX)/$(cache CMAKE_INSTALL_LIBEXECDIR)/kalvoren-purge
+helper=$(cache CMAKE_INSTALL_PREFIX)/$(cache CMAKE_INSTALL_LIBEXECDIR)/kalvoren/kalvoren-purge
 actions=$work/root/usr/share/polkit-1/actions
 [[ -d $actions ]] || fail "nothing installed in /usr/share/polkit-1/actions"
 
