@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 #include "optimizer/OptimizerController.h"
 #include "stats/MemorySampler.h"
+#include "stats/SampleReport.h"
 
 #include <QApplication>
 
@@ -45,6 +46,12 @@ void AppController::prepareToQuit()
     QMutexLocker locker(&applicationLock());
     if (m_optUpdatesAppIcon)
         QApplication::setWindowIcon(m_originalIcon);
+}
+
+QVariantMap AppController::latestFields() const
+{
+    const std::optional<MemorySample> sample = m_sampler->latestSample();
+    return sample ? sampleFields(*sample, m_sampler->latestFigures()) : QVariantMap();
 }
 
 void AppController::sampleTaken(const MemorySample &sample, const MemoryFigures &figures)

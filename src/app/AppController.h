@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <QVariantMap>
 #include <QSystemTrayIcon>
 
 #include <memory>
@@ -58,6 +59,9 @@ public:
     void prepareToQuit();
     // After every sample, in the sample's order of effects: the icons on samples 1, 4, 7 ...
     void sampleTaken(const Kalvoren::MemorySample &sample, const Kalvoren::MemoryFigures &figures);
+
+    // The latest sample as `kalvoren stats --json` gives it; empty before the first sample.
+    QVariantMap latestFields() const;
 
     QString verStr() const { return m_verStr; }
     QString verStrShort() const { return m_verStrShort; }

@@ -39,6 +39,11 @@ void MyApplication::showWindow()
         m_delegate->bringMainWindowForward();
 }
 
+QVariantMap MyApplication::figures()
+{
+    return m_delegate ? m_delegate->latestFields() : QVariantMap();
+}
+
 QString MyApplication::describeCall(const char *method) const
 {
     if (!calledFromDBus())

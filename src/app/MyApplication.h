@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDBusContext>
 #include <QString>
+#include <QVariantMap>
 
 class AppController;
 
@@ -30,6 +31,7 @@ public slots:
     // -- the bus interface, called through the adaptor -----------------------------------
     QString optimize();
     void showWindow();
+    QVariantMap figures();
 
 private:
     // "org.kalvoren.Kalvoren.optimize from :1.42" for a call from the bus, or the bare

@@ -47,7 +47,8 @@ QByteArray logCsv(const MemoryLogModel &model)
         appendField(&out, timeText(model.index(row, 0)
                                            .data(MemoryLogModel::SampledAtRole)
                                            .toDateTime()));
-        for (int column = 0; column < MemoryLogModel::ColumnCount; ++column) {
+        for (int column = MemoryLogModel::FreeColumn; column < MemoryLogModel::ColumnCount;
+             ++column) {
             out.append(',');
             QString cell = model.cellText(deltas, row, column);
             if (!deltas && cell.endsWith(QLatin1String(" MB")))

@@ -4,9 +4,10 @@ namespace Kalvoren {
 namespace {
 
 constexpr const char16_t *identifiers[MemoryLogModel::ColumnCount] = {
-    u"free", u"inactive", u"wired", u"active"
+    u"time", u"free", u"inactive", u"wired", u"active"
 };
 constexpr const char *titles[MemoryLogModel::ColumnCount] = {
+    QT_TRANSLATE_NOOP("Kalvoren::MemoryLogModel", "Time"),
     QT_TRANSLATE_NOOP("Kalvoren::MemoryLogModel", "Free"),
     QT_TRANSLATE_NOOP("Kalvoren::MemoryLogModel", "Inactive"),
     QT_TRANSLATE_NOOP("Kalvoren::MemoryLogModel", "Wired"),
@@ -51,7 +52,7 @@ QString MemoryLogModel::deltaText(float delta)
 
 quint64 MemoryLogModel::editKey(bool deltas, int row, int column) const
 {
-    return ((m_firstSerial + quint64(row)) << 3) | (quint64(deltas) << 2) | quint64(column);
+    return ((m_firstSerial + quint64(row)) << 4) | (quint64(deltas) << 3) | quint64(column);
 }
 
 void MemoryLogModel::addItem(const MemoryFigures &figures, int rowLimit,
@@ -68,7 +69,7 @@ void MemoryLogModel::addItem(const MemoryFigures &figures, int rowLimit,
         m_items.remove(0, drop);
         m_itemdeltas.remove(0, drop);
         if (!m_edits.isEmpty()) {
-            const quint64 firstKept = (m_firstSerial + quint64(drop)) << 3;
+            const quint64 firstKept = (m_firstSerial + quint64(drop)) << 4;
             m_edits.removeIf([firstKept](const auto &edit) { return edit.key() < firstKept; });
         }
         m_firstSerial += quint64(drop);
@@ -129,14 +130,20 @@ QString MemoryLogModel::cellText(bool deltas, int row, int column) const
 {
     if (row < 0 || row >= m_items.size() || column < 0 || column >= ColumnCount)
         return QString();
+    if (column == TimeColumn) {
+        const qint64 time = m_items.at(row).sampledAtMs;
+        return time ? QDateTime::fromMSecsSinceEpoch(time).toString(QStringLiteral("HH:mm:ss"))
+                    : QString();
+    }
     if (!m_edits.isEmpty()) {
         const auto edit = m_edits.constFind(editKey(deltas, row, column));
         if (edit != m_edits.constEnd())
             return *edit;
     }
+    const int figure = column - FreeColumn;
     if (deltas)
-        return deltaText(m_itemdeltas.at(row).value(column));
-    return megabytesText(m_items.at(row).value(column));
+        return deltaText(m_itemdeltas.at(row).value(figure));
+    return megabytesText(m_items.at(row).value(figure));
 }
 
 int MemoryLogModel::rowCount(const QModelIndex &parent) const
@@ -170,7 +177,7 @@ QVariant MemoryLogModel::data(const QModelIndex &index, int role) const
 
 bool MemoryLogModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole
+    if (role != Qt::EditRole || index.column() == TimeColumn
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
     m_edits.insert(editKey(m_showDeltas, index.row(), index.column()), value.toString());
@@ -182,8 +189,8 @@ Qt::ItemFlags MemoryLogModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
-            | Qt::ItemNeverHasChildren;
+    const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    return index.column() == TimeColumn ? flags : flags | Qt::ItemIsEditable;
 }
 
 QVariant MemoryLogModel::headerData(int section, Qt::Orientation orientation, int role) const

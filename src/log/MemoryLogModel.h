@@ -14,8 +14,9 @@ namespace Kalvoren {
 // and, beside it, a delta row with each figure's relative change since the previous logged
 // sample. Both lists always hold the same number of rows; the table shows one of them.
 //
-// Rows hold numbers; data() formats them: a sample cell as "%.2f MB", a delta cell as "%f".
-// A cell the user edited shows the edited text instead, and nothing is recomputed from it.
+// Rows hold numbers; data() formats them: a sample cell as "%.2f MB", a delta cell as "%f",
+// the first column as the time of the sample. A figure cell the user edited shows the edited
+// text instead, and nothing is recomputed from it.
 //
 // The model tells its views exactly what changed (rows inserted at the end, rows removed from
 // the front), so a view keeps its scroll position and selection between samples.
@@ -24,8 +25,8 @@ class MemoryLogModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { FreeColumn, InactiveColumn, WiredColumn, ActiveColumn, ColumnCount };
-    // Header data of a column: its identifier ("free", "inactive", "wired", "active").
+    enum Column { TimeColumn, FreeColumn, InactiveColumn, WiredColumn, ActiveColumn, ColumnCount };
+    // Header data of a column: its identifier ("time", "free", "inactive", "wired", "active").
     static constexpr int IdentifierRole = Qt::UserRole + 1;
     // Cell data: when the row's sample was taken (a QDateTime).
     static constexpr int SampledAtRole = Qt::UserRole + 2;
@@ -71,7 +72,8 @@ public:
     LastValues lastValues() const { return m_last; }
 
     // The text a cell of the sample rows (deltas false) or of the delta rows shows: the
-    // user's edit if there is one, else the number formatted.
+    // user's edit if there is one, else the number formatted; the time column shows the
+    // sample's local time of day.
     QString cellText(bool deltas, int row, int column) const;
 
     // The relative change of value against last (value / last - 1), 1 when there is no

@@ -7,6 +7,7 @@
 #include "app/Interface.h"
 #include "app/MainWindow.h"
 #include "app/MyApplication.h"
+#include "stats/MemorySampler.h"
 #include "app/SingleInstance.h"
 #include "cli/Cli.h"
 #include "cli/InstanceClient.h"
@@ -48,6 +49,7 @@ private slots:
     void optimizeWithNoticeStartsNothingUntilOk();
     void showWindowBringsTheMainWindowBack();
     void optimizeCommandHandsTheRunToTheInstance();
+    void figuresAnswerWithTheStatsKeys();
 
 private:
     MyApplication *app() const { return static_cast<MyApplication *>(qApp); }
@@ -214,6 +216,26 @@ void TestScriptCommand::optimizeCommandHandsTheRunToTheInstance()
     QCOMPARE(callRunningInstance(QStringLiteral("optimize"), nowhere).status,
              InstanceReply::Status::NoBus);
     QCOMPARE(optimizeInRunningInstance(context, nowhere), std::nullopt);
+}
+
+void TestScriptCommand::figuresAnswerWithTheStatsKeys()
+{
+    // Before the first sample there is nothing to tell.
+    QDBusPendingReply<QVariantMap> none = callAsync(QStringLiteral("figures"));
+    QTRY_VERIFY(none.isFinished());
+    QVERIFY2(none.isValid(), qPrintable(none.error().message()));
+    QVERIFY(none.value().isEmpty());
+
+    // The fake /proc: 100 MB free, 300 MB available, no swap lines, no pressure file.
+    m_ui->sampler->sampleNow();
+    QDBusPendingReply<QVariantMap> reply = callAsync(QStringLiteral("figures"));
+    QTRY_VERIFY(reply.isFinished());
+    QVERIFY2(reply.isValid(), qPrintable(reply.error().message()));
+    const QVariantMap figures = reply.value();
+    QCOMPARE(figures.value(QStringLiteral("free")).toString(), QStringLiteral("100.00 MB"));
+    QCOMPARE(figures.value(QStringLiteral("available_bytes")).toULongLong(), 300ull << 20);
+    QVERIFY(!figures.contains(QStringLiteral("swap_total_bytes")));
+    QVERIFY(!figures.contains(QStringLiteral("pressure")));
 }
 
 int main(int argc, char **argv)

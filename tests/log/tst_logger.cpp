@@ -35,7 +35,7 @@ struct LogFixture
         figures.Free = figures.Inactive = figures.Wired = figures.Active = bytes;
         logger.addItem(figures);
     }
-    QString shownCell(int row, int column = 0) const
+    QString shownCell(int row, int column = Kalvoren::MemoryLogModel::FreeColumn) const
     {
         const QAbstractItemModel *model = window.table()->model();
         return model->data(model->index(row, column)).toString();

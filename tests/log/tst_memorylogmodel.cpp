@@ -36,19 +36,19 @@ void addSample(MemoryLogModel &model, double megabytes, int limit = 100)
 QStringList rowTexts(const MemoryLogModel &model, bool deltas, int row)
 {
     QStringList texts;
-    for (int column = 0; column < MemoryLogModel::ColumnCount; ++column)
+    for (int column = MemoryLogModel::FreeColumn; column < MemoryLogModel::ColumnCount; ++column)
         texts << model.cellText(deltas, row, column);
     return texts;
 }
 
 QString sampleFree(const MemoryLogModel &model, int row)
 {
-    return model.cellText(false, row, 0);
+    return model.cellText(false, row, MemoryLogModel::FreeColumn);
 }
 
 QString deltaFree(const MemoryLogModel &model, int row)
 {
-    return model.cellText(true, row, 0);
+    return model.cellText(true, row, MemoryLogModel::FreeColumn);
 }
 
 } // namespace
@@ -187,7 +187,7 @@ void TestMemoryLogModel::stoppedLogStoresNothingAndFreezesComparison()
     model.addItem(figures(110, 101, 102, 103), 100);
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(deltaFree(model, 1), QStringLiteral("0.100000"));
-    QCOMPARE(model.cellText(true, 1, 1), QStringLiteral("0.000000"));
+    QCOMPARE(model.cellText(true, 1, MemoryLogModel::InactiveColumn), QStringLiteral("0.000000"));
 }
 
 void TestMemoryLogModel::clearEmptiesBothListsButKeepsComparison()
@@ -214,18 +214,18 @@ void TestMemoryLogModel::switchingListsKeepsRowCountAndChangesTexts()
     addSample(model, 100);
     addSample(model, 150);
     QVERIFY(model.showDeltas());
-    QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("0.500000"));
+    QCOMPARE(model.data(model.index(1, MemoryLogModel::FreeColumn)).toString(), QStringLiteral("0.500000"));
 
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     model.setShowDeltas(false);
     QCOMPARE(model.rowCount(), 2);
-    QCOMPARE(model.data(model.index(1, 0)).toString(), mb(150));
+    QCOMPARE(model.data(model.index(1, MemoryLogModel::FreeColumn)).toString(), mb(150));
     QCOMPARE(changed.size(), 1);
-    QCOMPARE(changed.first().at(1).toModelIndex(), model.index(1, 3));
+    QCOMPARE(changed.first().at(1).toModelIndex(), model.index(1, MemoryLogModel::ActiveColumn));
 
     model.setShowDeltas(true);
     QCOMPARE(model.rowCount(), 2);
-    QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("0.500000"));
+    QCOMPARE(model.data(model.index(1, MemoryLogModel::FreeColumn)).toString(), QStringLiteral("0.500000"));
 }
 
 void TestMemoryLogModel::editChangesOnlyTheShownRowsText()
@@ -233,25 +233,25 @@ void TestMemoryLogModel::editChangesOnlyTheShownRowsText()
     MemoryLogModel model;
     addSample(model, 100);
     addSample(model, 110);
-    QVERIFY(model.flags(model.index(0, 2)) & Qt::ItemIsEditable);
+    QVERIFY(model.flags(model.index(0, MemoryLogModel::WiredColumn)) & Qt::ItemIsEditable);
 
-    QVERIFY(model.setData(model.index(1, 2), QStringLiteral("edited")));
-    QCOMPARE(model.cellText(true, 1, 2), QStringLiteral("edited"));
-    QCOMPARE(model.cellText(false, 1, 2), mb(112));
+    QVERIFY(model.setData(model.index(1, MemoryLogModel::WiredColumn), QStringLiteral("edited")));
+    QCOMPARE(model.cellText(true, 1, MemoryLogModel::WiredColumn), QStringLiteral("edited"));
+    QCOMPARE(model.cellText(false, 1, MemoryLogModel::WiredColumn), mb(112));
     QCOMPARE(model.lastValues().wired, 112.0f);
 
     model.setShowDeltas(false);
-    QVERIFY(model.setData(model.index(0, 0), QStringLiteral("999.00 MB")));
+    QVERIFY(model.setData(model.index(0, MemoryLogModel::FreeColumn), QStringLiteral("999.00 MB")));
     QCOMPARE(sampleFree(model, 0), QStringLiteral("999.00 MB"));
     QCOMPARE(deltaFree(model, 0), QStringLiteral("1.000000"));
 
     // Nothing is recomputed: the next delta still compares with the last logged figure.
     addSample(model, 121);
     QCOMPARE(deltaFree(model, 2), QStringLiteral("0.100000"));
-    QVERIFY(!model.setData(model.index(5, 0), QStringLiteral("x")));
+    QVERIFY(!model.setData(model.index(5, MemoryLogModel::FreeColumn), QStringLiteral("x")));
 
     // An edit stays with its row while older rows drop out in front of it.
-    QVERIFY(model.setData(model.index(2, 0), QStringLiteral("kept")));
+    QVERIFY(model.setData(model.index(2, MemoryLogModel::FreeColumn), QStringLiteral("kept")));
     addSample(model, 130, 1);
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(sampleFree(model, 0), QStringLiteral("kept"));
@@ -261,9 +261,9 @@ void TestMemoryLogModel::editChangesOnlyTheShownRowsText()
 void TestMemoryLogModel::columnsCarryTheirIdentifiers()
 {
     MemoryLogModel model;
-    const QStringList expected = { "free", "inactive", "wired", "active" };
-    QCOMPARE(model.columnCount(), 4);
-    for (int column = 0; column < 4; ++column) {
+    const QStringList expected = { "time", "free", "inactive", "wired", "active" };
+    QCOMPARE(model.columnCount(), 5);
+    for (int column = 0; column < 5; ++column) {
         QCOMPARE(model.headerData(column, Qt::Horizontal, MemoryLogModel::IdentifierRole)
                          .toString(),
                  expected.at(column));
@@ -271,12 +271,14 @@ void TestMemoryLogModel::columnsCarryTheirIdentifiers()
     }
     QCOMPARE(MemoryLogModel::columnForIdentifier(u"total"), -1);
 
-    addSample(model, 10);
+    const QDateTime at(QDate(2026, 12, 8), QTime(23, 59, 58));
+    model.addItem(figures(10, 11, 12, 13), 100, at);
     model.setShowDeltas(false);
-    for (int column = 0; column < 4; ++column) {
-        QCOMPARE(model.data(model.index(0, column)).toString(),
-                 mb(model.items().first().value(column) / 1048576.0));
-    }
+    QCOMPARE(model.data(model.index(0, MemoryLogModel::TimeColumn)).toString(),
+             QStringLiteral("23:59:58"));
+    QVERIFY(!(model.flags(model.index(0, MemoryLogModel::TimeColumn)) & Qt::ItemIsEditable));
+    for (int column = MemoryLogModel::FreeColumn; column < 5; ++column)
+        QCOMPARE(model.data(model.index(0, column)).toString(), mb(9 + column));
 }
 
 void TestMemoryLogModel::modelPassesTheItemModelTester()
@@ -287,7 +289,7 @@ void TestMemoryLogModel::modelPassesTheItemModelTester()
         addSample(model, 100 + i, 20);
     addSample(model, 50, 3);
     model.setShowDeltas(false);
-    model.setData(model.index(2, 1), QStringLiteral("x"));
+    model.setData(model.index(2, MemoryLogModel::FreeColumn), QStringLiteral("x"));
     model.clear();
     addSample(model, 60, 0);
     model.setShowDeltas(true);
@@ -301,9 +303,9 @@ void TestMemoryLogModel::csvQuotesAwkwardTextsAndWritesTheTime()
     const QDateTime time(QDate(2024, 3, 5), QTime(7, 8, 9, 10), Qt::OffsetFromUTC, 3600);
     model.addItem(figures(1, 2, 3, 4), 100, time);
     model.addItem(figures(1, 2, 3, 4), 100, QDateTime());
-    model.setData(model.index(0, 1), QStringLiteral("a,b"));
-    model.setData(model.index(0, 2), QStringLiteral("say \"hi\""));
-    model.setData(model.index(0, 3), QStringLiteral("two\nlines"));
+    model.setData(model.index(0, MemoryLogModel::InactiveColumn), QStringLiteral("a,b"));
+    model.setData(model.index(0, MemoryLogModel::WiredColumn), QStringLiteral("say \"hi\""));
+    model.setData(model.index(0, MemoryLogModel::ActiveColumn), QStringLiteral("two\nlines"));
     const QList<QByteArray> lines = Kalvoren::logCsv(model).split('\n');
     QCOMPARE(lines.at(0), QByteArray("time,free_mb,inactive_mb,wired_mb,active_mb\r"));
     const QList<QByteArray> first = lines.at(1).split(',');
