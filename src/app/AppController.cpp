@@ -1,12 +1,17 @@
 #include "AppController.h"
 
 #include "ApplicationLock.h"
+#include "DesktopNotifier.h"
 #include "MainWindow.h"
 #include "optimizer/OptimizerController.h"
 #include "stats/MemorySampler.h"
 #include "stats/SampleReport.h"
 
+#include <QAction>
+
 #include <QApplication>
+#include <QDateTime>
+#include <QSettings>
 
 using namespace Kalvoren;
 
@@ -58,10 +63,64 @@ void AppController::sampleTaken(const MemorySample &sample, const MemoryFigures 
 {
     m_iconView.setFigures({ figures.Free, figures.Inactive, figures.Active, figures.Wired });
     refreshToolTip(sample, figures);
+    if (m_warnWhenLow
+        && m_lowMemoryWatch.sampleTaken(sample, QDateTime::currentMSecsSinceEpoch()))
+        warnMemoryLow(sample);
     if (m_iconCounter < 1) {
         m_iconCounter = 3;
         QMutexLocker locker(&applicationLock());
         refreshIcons();
     }
     --m_iconCounter;
+}
+
+namespace {
+const char warnKey[] = "warnWhenMemoryLow";
+}
+
+void AppController::setNotifier(std::unique_ptr<DesktopNotifier> notifier)
+{
+    m_notifier = std::move(notifier);
+    if (m_notifier) {
+        m_notifier->setTrayIcon(m_statusItem.get());
+        connect(m_notifier.get(), &DesktopNotifier::actionInvoked, this,
+                &AppController::optimizePressed);
+    }
+}
+
+void AppController::setWarnsWhenMemoryLow(bool on)
+{
+    m_warnWhenLow = on;
+    m_lowMemoryWatch = LowMemoryWatch();
+    if (m_statusMenu) {
+        if (auto *item = m_statusMenu->findChild<QAction *>(QStringLiteral("warnLowMemoryAction")))
+            item->setChecked(on);
+    }
+    QSettings settings;
+    settings.setValue(QLatin1String(warnKey), on);
+    settings.sync();
+}
+
+void AppController::loadLowMemoryOption()
+{
+    m_warnWhenLow = QSettings().value(QLatin1String(warnKey), false).toBool();
+    if (m_statusMenu) {
+        if (auto *item = m_statusMenu->findChild<QAction *>(QStringLiteral("warnLowMemoryAction")))
+            item->setChecked(m_warnWhenLow);
+    }
+}
+
+void AppController::warnMemoryLow(const MemorySample &sample)
+{
+    if (!m_notifier)
+        return;
+    QStringList lines;
+    if (sample.availableBytes && sample.totalBytes > 0)
+        lines << tr("Only %1 of %2 is available to programs.")
+                         .arg(megabytesText(float(*sample.availableBytes)),
+                              gigabytesText(float(double(sample.totalBytes) / (1u << 30))));
+    if (const QString pressure = pressureText(sample); !pressure.isEmpty())
+        lines << pressure;
+    m_notifier->notify(tr("Memory is running low"), lines.join(QLatin1Char('\n')),
+                       tr("Optimize Now"));
 }

@@ -3,6 +3,7 @@
 #include "app/OptimizationNotice.h"
 #include "optimizer/MemoryChange.h"
 #include "optimizer/OptimizerRun.h"
+#include "stats/LowMemoryWatch.h"
 #include "stats/MemoryFigures.h"
 #include "views/StatsView.h"
 
@@ -24,6 +25,7 @@ class MainWindow;
 class QWidget;
 
 namespace Kalvoren {
+class DesktopNotifier;
 class MemorySampler;
 class OptimizerController;
 class Platform;
@@ -148,6 +150,16 @@ public:
     // Restores the saved application-icon choice.
     void loadAppIconOption();
 
+    // "Warn When Memory Runs Low": a desktop notification, with an action that starts an
+    // optimization, when available memory or pressure stays bad (see LowMemoryWatch). Off
+    // until chosen; the choice is kept ("warnWhenMemoryLow").
+    void setWarnsWhenMemoryLow(bool on);
+    bool warnsWhenMemoryLow() const { return m_warnWhenLow; }
+    void loadLowMemoryOption();
+    // Where the warnings go; the controller keeps it.
+    void setNotifier(std::unique_ptr<Kalvoren::DesktopNotifier> notifier);
+    Kalvoren::DesktopNotifier *notifier() const { return m_notifier.get(); }
+
     // The home page and a feedback mail, in the user's browser and mail program.
     void openHomepage();
     void sendEmailFeedback();
@@ -169,6 +181,7 @@ private:
     void refreshIcons();
     void refreshToolTip(const Kalvoren::MemorySample &sample,
                         const Kalvoren::MemoryFigures &figures);
+    void warnMemoryLow(const Kalvoren::MemorySample &sample);
 
     // -- optimizer state ------------------------------------------------------------------
     void optimizationFinished(const Kalvoren::OptimizerResult &result);
@@ -200,6 +213,9 @@ private:
     std::unique_ptr<QObject> m_panelWatcher;
     QImage m_statusIcon;
     QString m_toolTip;
+    Kalvoren::LowMemoryWatch m_lowMemoryWatch;
+    std::unique_ptr<Kalvoren::DesktopNotifier> m_notifier;
+    bool m_warnWhenLow = false;
     bool m_panelMode = false;
     bool m_trayHintGiven = false;
     qint64 m_lastFocusHideMs = -1;

@@ -3,6 +3,7 @@
 
 #include "ApplicationLock.h"
 #include "ContactLinks.h"
+#include "DesktopNotifier.h"
 #include "MainWindow.h"
 #include "MenuButton.h"
 #include "PanelPlacement.h"
@@ -194,6 +195,8 @@ void AppController::createTrayIcon()
                     statusMenuRequested();
             });
     m_statusItem->show();
+    if (m_notifier)
+        m_notifier->setTrayIcon(m_statusItem.get()); // where warnings go without a service
     m_hasInitializedStatusItem = true;
     m_panelMode = true;
 

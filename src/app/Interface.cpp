@@ -2,6 +2,7 @@
 
 #include "AboutBox.h"
 #include "AppController.h"
+#include "DesktopNotifier.h"
 #include "MainWindow.h"
 #include "MenuButton.h"
 #include "StatusMenu.h"
@@ -158,6 +159,8 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     w->menuButton()->setPopupMenu(c->statusMenu());
     c->loadAppIconOption();
     c->loadIconMode();
+    c->setNotifier(std::make_unique<DesktopNotifier>());
+    c->loadLowMemoryOption();
 
     // Closing the main window ends the program: the workers are cancelled and joined as the
     // interface goes, and the exit status is 0.

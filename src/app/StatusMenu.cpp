@@ -71,6 +71,13 @@ std::unique_ptr<QMenu> createStatusMenu(AppController *c)
     QObject::connect(appIcon, &QAction::triggered, c,
                      [c](bool on) { c->setShowsMemoryInAppIcon(on); });
 
+    QAction *warn = menu->addAction(QObject::tr("Warn When Memory Runs Low"));
+    warn->setObjectName(QStringLiteral("warnLowMemoryAction"));
+    warn->setCheckable(true);
+    warn->setChecked(c->warnsWhenMemoryLow());
+    QObject::connect(warn, &QAction::triggered, c,
+                     [c](bool on) { c->setWarnsWhenMemoryLow(on); });
+
     QAction *login = menu->addAction(QObject::tr("Start at Login"));
     login->setObjectName(QStringLiteral("startAtLoginAction"));
     login->setCheckable(true);
