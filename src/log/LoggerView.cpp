@@ -7,11 +7,11 @@
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 using namespace Kalvoren;
 
@@ -112,46 +112,72 @@ void LoggerView::drawChart(QPainter &painter, const QRectF &rect) const
         return plot.bottom() - double(std::min(bytes, top)) / double(top) * plot.height();
     };
 
-    // The bands, the whole stack first and each lower band over it.
+    // Each band between its lower and its upper edge, so no pixel is filled twice.
     const bool single = first == h.size() - 1;
-    for (int band = 3; band >= 0; --band) {
-        QPolygonF area;
-        area.reserve(h.size() - first + 3);
-        for (int i = first; i < h.size(); ++i)
-            area << QPointF(xOf(h.at(i).timeMs), yOfBytes(stackedTops(h.at(i))[size_t(band)]));
+    const int count = h.size() - first;
+    QList<double> xs(count);
+    QList<double> edges((count) * 5);
+    for (int i = 0; i < count; ++i) {
+        const HistoryPoint &p = h.at(first + i);
+        xs[i] = xOf(p.timeMs);
+        const std::array<float, 4> tops = stackedTops(p);
+        edges[i * 5] = plot.bottom();
+        for (int band = 0; band < 4; ++band)
+            edges[i * 5 + band + 1] = yOfBytes(tops[size_t(band)]);
+    }
+    painter.setPen(Qt::NoPen);
+    QPolygonF area;
+    area.reserve(2 * count + 2);
+    for (int band = 0; band < 4; ++band) {
+        area.clear();
+        for (int i = 0; i < count; ++i)
+            area << QPointF(xs[i], edges[i * 5 + band + 1]);
         if (single) // one sample: a sliver at the right edge
-            area << QPointF(plot.right(), area.first().y());
-        area << QPointF(area.last().x(), plot.bottom()) << QPointF(area.first().x(), plot.bottom());
-        painter.setPen(Qt::NoPen);
+            area << QPointF(plot.right(), area.last().y());
+        for (int i = count - 1; i >= 0; --i)
+            area << QPointF(xs[i], edges[i * 5 + band]);
+        if (single)
+            area.insert(area.size() - 1, QPointF(plot.right(), edges[band]));
         painter.setBrush(bandColours[band]);
         painter.drawPolygon(area);
     }
 
-    // Swap use on the same scale, and pressure in percent of the height.
+    // Swap use on the same scale, and pressure in percent of the height, as polylines broken
+    // where a sample does not say. Each is two antialiased one-pixel lines a pixel apart: Qt
+    // draws those many times faster than one line two pixels wide.
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    QPainterPath swap;
-    QPainterPath pressure;
-    bool swapDown = false;
-    bool pressureDown = false;
-    for (int i = first; i < h.size(); ++i) {
-        const HistoryPoint &p = h.at(i);
-        const double x = xOf(p.timeMs);
-        if (p.swapTotal > 0) {
-            const QPointF at(x, yOfBytes(p.swapUsed));
-            swapDown ? swap.lineTo(at) : swap.moveTo(at);
+    const auto drawLine = [&](QPen pen, auto pointOf) {
+        pen.setWidth(1);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        const auto stroke = [&painter](const QPolygonF &line) {
+            if (line.size() < 2)
+                return;
+            painter.drawPolyline(line.translated(0, 0.5)); // on the pixel rows, not between
+            painter.drawPolyline(line.translated(0, 1.5));
+        };
+        QPolygonF line;
+        line.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            const std::optional<double> y = pointOf(h.at(first + i));
+            if (y) {
+                line << QPointF(xs[i], *y);
+                continue;
+            }
+            stroke(line);
+            line.clear();
         }
-        swapDown = p.swapTotal > 0;
-        if (p.pressure >= 0) {
-            const QPointF at(x, plot.bottom() - std::min(p.pressure, 100.0f) / 100.0 * plot.height());
-            pressureDown ? pressure.lineTo(at) : pressure.moveTo(at);
-        }
-        pressureDown = p.pressure >= 0;
-    }
-    painter.setPen(QPen(swapColour, 2));
-    painter.drawPath(swap);
-    painter.setPen(QPen(pressureColour, 1.5, Qt::DashLine));
-    painter.drawPath(pressure);
+        stroke(line);
+    };
+    drawLine(QPen(swapColour), [&](const HistoryPoint &p) {
+        return p.swapTotal > 0 ? std::optional<double>(yOfBytes(p.swapUsed)) : std::nullopt;
+    });
+    drawLine(QPen(pressureColour, 1, Qt::DashLine), [&](const HistoryPoint &p) {
+        return p.pressure >= 0 ? std::optional<double>(
+                       plot.bottom() - std::min(p.pressure, 100.0f) / 100.0 * plot.height())
+                               : std::nullopt;
+    });
 
     if (!m_compact) {
         // A tick a minute back from the newest sample, labelled every other minute.

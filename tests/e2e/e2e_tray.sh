@@ -114,7 +114,13 @@ has_menu() { e2e_kalvoren_windows | awk '$4 > 100 && $5 > 100' | grep -q .; }
 wait_until has_menu || fail "the right click did not open the menu"
 sleep 0.3
 e2e_screenshot e2e_tray_menu
-xdotool key Escape
+# The memory log from the menu (the second item under the title), with half a minute of
+# samples in its chart.
+xdotool key Down Down Return
+log_shown() { xdotool search --onlyvisible --name '^Memory Log$' >/dev/null 2>&1; }
+wait_until log_shown || fail "Memory Log... did not open the log window"
+sleep 30
+e2e_screenshot e2e_log_window
 
 kill -0 "$KALVOREN_PID" 2>/dev/null || fail "kalvoren ended by itself"
 stop_kalvoren
