@@ -1,9 +1,15 @@
 #include "ZramDevices.h"
 
-#include <QDir>
 #include <QFile>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 
 namespace Kalvoren {
 namespace {
@@ -27,12 +33,19 @@ QList<quint64> leadingNumbers(QByteArrayView text, int max)
     return numbers;
 }
 
-QByteArray readSmallFile(const QString &path)
+// A small sysfs file below dirFd; empty when it cannot be read.
+QByteArray readSmallFile(int dirFd, const char *path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    const int fd = ::openat(dirFd, path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return QByteArray();
-    return file.read(4096);
+    char buffer[512];
+    ssize_t n;
+    do {
+        n = ::read(fd, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    return n > 0 ? QByteArray(buffer, n) : QByteArray();
 }
 
 } // namespace
@@ -63,24 +76,37 @@ QList<ZramDevice> readZramDevices(const QString &sysRoot)
     QList<ZramDevice> devices;
     if (sysRoot.isEmpty())
         return devices;
-    const QDir block(sysRoot + QLatin1String("/block"));
-    const QStringList names = block.entryList({ QStringLiteral("zram*") },
-                                              QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &name : names) {
-        const QString dir = block.filePath(name) + QLatin1Char('/');
-        const QList<quint64> disksize = leadingNumbers(readSmallFile(dir + "disksize"), 1);
-        if (disksize.isEmpty() || disksize.first() == 0)
-            continue; // not set up: nothing to show
-        ZramDevice device;
-        device.device = name;
-        device.disksizeBytes = disksize.first();
-        const ZramMmStat stat = parseZramMmStat(readSmallFile(dir + "mm_stat"));
-        device.origDataBytes = stat.origDataBytes;
-        device.comprDataBytes = stat.comprDataBytes;
-        device.memUsedBytes = stat.memUsedBytes;
-        device.algorithm = selectedZramAlgorithm(readSmallFile(dir + "comp_algorithm"));
-        devices.append(device);
+    // Plain directory calls: this runs with every sample.
+    const QByteArray blockPath = QFile::encodeName(sysRoot) + "/block";
+    DIR *block = ::opendir(blockPath.constData());
+    if (!block)
+        return devices;
+    while (const dirent *entry = ::readdir(block)) {
+        if (std::strncmp(entry->d_name, "zram", 4) != 0)
+            continue;
+        const int dirFd = ::openat(::dirfd(block), entry->d_name,
+                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd < 0)
+            continue;
+        const QList<quint64> disksize = leadingNumbers(readSmallFile(dirFd, "disksize"), 1);
+        if (!disksize.isEmpty() && disksize.first() > 0) { // else not set up: nothing to show
+            ZramDevice device;
+            device.device = QString::fromLocal8Bit(entry->d_name);
+            device.disksizeBytes = disksize.first();
+            const ZramMmStat stat = parseZramMmStat(readSmallFile(dirFd, "mm_stat"));
+            device.origDataBytes = stat.origDataBytes;
+            device.comprDataBytes = stat.comprDataBytes;
+            device.memUsedBytes = stat.memUsedBytes;
+            device.algorithm = selectedZramAlgorithm(readSmallFile(dirFd, "comp_algorithm"));
+            devices.append(device);
+        }
+        ::close(dirFd);
     }
+    ::closedir(block);
+    std::sort(devices.begin(), devices.end(), [](const ZramDevice &a, const ZramDevice &b) {
+        return a.device.size() != b.device.size() ? a.device.size() < b.device.size()
+                                                  : a.device < b.device;
+    });
     return devices;
 }
 

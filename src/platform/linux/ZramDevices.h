@@ -28,7 +28,7 @@ ZramMmStat parseZramMmStat(QByteArrayView text);
 // Empty when none is marked.
 QString selectedZramAlgorithm(QByteArrayView text);
 
-// Every zram device under sysRoot/block that is set up (disksize above 0), in name order.
+// Every zram device under sysRoot/block that is set up (disksize above 0), in number order.
 // A device whose files cannot be read keeps those figures empty; no sysRoot, no devices.
 QList<ZramDevice> readZramDevices(const QString &sysRoot);
 
