@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MemoryBudget.h"
 #include "platform/MemoryRoom.h"
 
 #include <QtGlobal>
@@ -29,14 +30,5 @@ OptimizerPlan planOptimization(quint64 sum, double frameworkVersion);
 // What touching a block of size bytes adds to the progress: 4096 per touched offset, so
 // the smallest multiple of 4096 that is not below size.
 quint64 touchedBytesFor(quint64 size);
-
-// Kept free after a run: an eighth of the limit that binds (the machine's memory or the
-// cgroup's limit), no less than 32 MiB and no more than 1 GiB. Scaling with the limit lets
-// a run in a small cgroup still do real work.
-quint64 reserveFor(quint64 limitBytes);
-
-// What a run may still take given room: what is available less the reserve, 0 once the
-// reserve is reached.
-quint64 budgetFrom(const MemoryRoom &room);
 
 } // namespace Kalvoren

@@ -55,6 +55,12 @@ std::optional<quint64> *memInfoField(MemInfo &info, QByteArrayView name)
         return &info.active;
     if (name == "Inactive")
         return &info.inactive;
+    if (name == "Active(file)")
+        return &info.activeFile;
+    if (name == "Inactive(file)")
+        return &info.inactiveFile;
+    if (name == "SwapFree")
+        return &info.swapFree;
     return nullptr;
 }
 

@@ -17,6 +17,10 @@ struct MemInfo
     std::optional<quint64> memAvailable; // kernels before 3.14 lack it
     std::optional<quint64> active;
     std::optional<quint64> inactive;
+    // What the optimizer plans with: the page cache on the file LRU lists and free swap.
+    std::optional<quint64> activeFile;   // Active(file), since 2.6.28
+    std::optional<quint64> inactiveFile; // Inactive(file)
+    std::optional<quint64> swapFree;
 };
 
 // Page-in and page-out totals from /proc/vmstat, in kB (pgpgin, pgpgout).
