@@ -76,8 +76,12 @@ void AppController::doThread(AppController *controller)
         environment.room = [&platform] { return platform.memoryRoom(); };
         // Set on the main thread before this thread started.
         environment.allocator = controller->m_allocator;
+        // The bar counts what this run plans to touch on top of where it starts, so that it
+        // ends full however far the budget and the reclaimable page cache narrowed the row.
+        // The start was set on the main thread before this thread started.
         environment.planned = [controller](const OptimizerResult &soFar) {
-            controller->m_progressMaximumBytes.store(soFar.plan.progressMaximum);
+            controller->m_progressMaximumBytes.store(controller->m_progressStartBytes
+                                                     + double(plannedTouchBytes(soFar)));
         };
         result = runOptimizer(environment, controller->m_cancelRequest,
                               controller->m_touchedBytes);
