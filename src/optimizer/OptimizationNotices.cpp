@@ -6,7 +6,6 @@
 #include "app/WindowPlacement.h"
 #include "optimizer/OptimizationNotice.h"
 #include "platform/Platform.h"
-#include "platform/linux/LinuxPlatform.h"
 
 #include <QSettings>
 #include <QWidget>
@@ -52,10 +51,11 @@ MemorySnapshot AppController::takeMemorySnapshot()
     }
     // Linux says itself what it can hand out without paging (page cache that can be dropped
     // included), which is the fairer measure of what a run gained.
-    if (auto *linuxPlatform = dynamic_cast<LinuxPlatform *>(&platform())) {
-        const MemInfo info = linuxPlatform->readMemInfo();
-        if (info.memAvailable)
-            snapshot.availableBytes = double(*info.memAvailable) * 1024.0;
+    if (const std::optional<MemoryRoom> room = platform().memoryRoom()) {
+        if (room->memAvailableBytes)
+            snapshot.availableBytes = double(*room->memAvailableBytes);
+        if (room->fileCacheBytes)
+            snapshot.pageCacheBytes = double(*room->fileCacheBytes);
     }
     return snapshot;
 }
@@ -99,8 +99,10 @@ void AppController::showRunSummary()
     if (hiddenInSettings("hideHelper2") || !OptiInfo2)
         return;
     const QString change = memoryChangeText(before, takeMemorySnapshot());
-    if (OptiInfo2Text)
-        OptiInfo2Text->setText(noticeAfterRunText() + QStringLiteral("\n\n") + change);
+    if (OptiInfo2Text) {
+        OptiInfo2Text->setText(noticeAfterRunText() + QStringLiteral("\n\n") + change
+                               + QStringLiteral("\n\n") + runReportText(lastOptimizerResult()));
+    }
     centreAndShow(OptiInfo2);
 }
 

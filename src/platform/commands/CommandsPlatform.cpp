@@ -1,5 +1,6 @@
 #include "CommandsPlatform.h"
 
+#include "platform/linux/CgroupMemory.h"
 #include "stats/Kesh.h"
 
 #include <QDebug>
@@ -12,9 +13,11 @@
 
 namespace Kalvoren {
 
-CommandsPlatform::CommandsPlatform(double frameworkVersion, const QString &osascript)
+CommandsPlatform::CommandsPlatform(double frameworkVersion, const QString &osascript,
+                                   const QString &procRoot)
     : m_frameworkVersion(frameworkVersion)
     , m_osascript(osascript)
+    , m_procRoot(procRoot)
 {
 }
 
@@ -47,7 +50,7 @@ PurgeResult CommandsPlatform::purge(PurgeElevation elevation)
 
 std::optional<MemoryRoom> CommandsPlatform::memoryRoom()
 {
-    return std::nullopt;
+    return readMemoryRoom(m_procRoot);
 }
 
 // -- process monitor --

@@ -68,8 +68,9 @@ PurgeLaunch purgeLaunch(bool isRoot, PurgeElevation elevation, const QString &he
         return { helper, {}, QString() };
     if (elevation != PurgeElevation::Pkexec) {
         return { QString(), {},
-                 QStringLiteral("purge skipped: it needs root; turn on purgeWithPkexec in the "
-                                "settings to ask for it through pkexec") };
+                 QStringLiteral("Purge skipped: dropping the page cache needs root. Run as root, "
+                                "or set purgeWithPkexec=true in ~/.config/Kalvoren/Kalvoren.conf "
+                                "(or pass --pkexec) to ask for it through pkexec.") };
     }
     return { QStringLiteral("pkexec"), { installedHelper }, QString() };
 }
