@@ -16,7 +16,7 @@ struct MemorySnapshot
     // inactive where the system does not say.
     double availableBytes = 0;
     // The page cache (Active(file) + Inactive(file)) where the system says.
-    std::optional<double> pageCacheBytes;
+    std::optional<double> pageCacheBytes = std::nullopt;
 };
 
 // The lines of the notice after a run: free and available memory before and after, with the

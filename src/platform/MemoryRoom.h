@@ -27,12 +27,12 @@ struct MemoryRoom
 
     // The machine's own figures (/proc/meminfo), for telling what a run changed; empty where
     // the system does not say.
-    std::optional<quint64> memFreeBytes;      // MemFree
-    std::optional<quint64> memAvailableBytes; // MemAvailable
-    std::optional<quint64> fileCacheBytes;    // Active(file) + Inactive(file)
-    std::optional<quint64> swapFreeBytes;     // SwapFree
+    std::optional<quint64> memFreeBytes = std::nullopt;      // MemFree
+    std::optional<quint64> memAvailableBytes = std::nullopt; // MemAvailable
+    std::optional<quint64> fileCacheBytes = std::nullopt;    // Active(file) + Inactive(file)
+    std::optional<quint64> swapFreeBytes = std::nullopt;     // SwapFree
     // Empty on systems whose reclaim we do not know (they page out instead).
-    std::optional<ReclaimScope> reclaim;
+    std::optional<ReclaimScope> reclaim = std::nullopt;
 };
 
 // Who runs the purge helper when Kalvoren is not root.
