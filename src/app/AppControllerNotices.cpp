@@ -74,6 +74,10 @@ MemorySnapshot AppController::takeMemorySnapshot()
     snapshot.availableBytes = sample->availableBytes
             ? double(*sample->availableBytes)
             : double(figures.Free) + double(figures.Inactive);
+    if (const std::optional<MemoryRoom> room = m_platform->memoryRoom()) {
+        if (room->fileCacheBytes)
+            snapshot.pageCacheBytes = double(*room->fileCacheBytes);
+    }
     return snapshot;
 }
 
@@ -111,7 +115,8 @@ void AppController::showNoticeAfterRun()
         return;
     const QString change = memoryChangeText(before, takeMemorySnapshot());
     m_noticeAfterRun->textLabel()->setText(noticeAfterRunText() + QStringLiteral("\n\n")
-                                           + change);
+                                           + change + QStringLiteral("\n\n")
+                                           + runReportText(lastOptimizerResult()));
     centreAndShow(m_noticeAfterRun);
 }
 

@@ -36,8 +36,9 @@ QString noticeBeforeRunText()
 {
     return OptimizationNotice::tr(
             "Optimizing asks the system to give back memory that programs are not using. "
-            "Kalvoren first purges the disk caches, then takes most of the free and "
-            "inactive memory for a short while, touches it, and gives it all back.\n\n"
+            "Kalvoren first purges the disk caches, then takes as much memory as still makes "
+            "the system give back cached data, for a short while, touches it, and gives it "
+            "all back.\n\n"
             "While it runs the computer may be slow for a few seconds, and programs that "
             "sat idle may take a moment to answer afterwards. The progress bar in the "
             "Kalvoren window shows how far it got; its Cancel button stops the run.");

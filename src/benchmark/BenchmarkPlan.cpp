@@ -1,6 +1,6 @@
 #include "BenchmarkPlan.h"
 
-#include "optimizer/OptimizerPlan.h"
+#include "platform/MemoryBudget.h"
 #include "stats/TextValue.h"
 
 #include <cmath>

@@ -3,12 +3,14 @@
 #include "Cli.h"
 #include "SessionServices.h"
 #include "InterruptGuard.h"
+#include "optimizer/MemoryChange.h"
 #include "optimizer/OptimizerController.h"
 #include "platform/Platform.h"
 #include "stats/MemoryFigures.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <chrono>
 #include <csignal>
@@ -59,9 +61,27 @@ QString outcomeName(PurgeOutcome outcome)
     return QString();
 }
 
+QString boundName(PlanBound bound)
+{
+    switch (bound) {
+    case PlanBound::Rows:
+        return QStringLiteral("rows");
+    case PlanBound::Budget:
+        return QStringLiteral("budget");
+    case PlanBound::Reclaimable:
+        return QStringLiteral("reclaimable");
+    }
+    return QString();
+}
+
 QJsonValue bytesOrNull(std::optional<double> bytes)
 {
     return bytes ? QJsonValue(*bytes) : QJsonValue(QJsonValue::Null);
+}
+
+std::optional<double> asDouble(std::optional<quint64> bytes)
+{
+    return bytes ? std::optional<double>(double(*bytes)) : std::nullopt;
 }
 
 std::optional<double> freeOf(const Snapshot &s)
@@ -69,9 +89,26 @@ std::optional<double> freeOf(const Snapshot &s)
     return s.figures ? std::optional<double>(s.figures->Free) : std::nullopt;
 }
 
+// What the system can hand out without paging: the room left under every limit.
 std::optional<double> availableOf(const Snapshot &s)
 {
     return s.room ? std::optional<double>(double(s.room->availableBytes)) : std::nullopt;
+}
+
+// The machine's own MemAvailable and page cache, where the system says.
+std::optional<double> memAvailableOf(const Snapshot &s)
+{
+    return s.room ? asDouble(s.room->memAvailableBytes) : std::nullopt;
+}
+
+std::optional<double> pageCacheOf(const Snapshot &s)
+{
+    return s.room ? asDouble(s.room->fileCacheBytes) : std::nullopt;
+}
+
+std::optional<double> difference(std::optional<double> from, std::optional<double> to)
+{
+    return from && to ? std::optional<double>(*to - *from) : std::nullopt;
 }
 
 QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snapshot &after,
@@ -80,6 +117,7 @@ QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snaps
     QJsonObject o;
     o.insert(QStringLiteral("cancelled"), r.cancelled);
     o.insert(QStringLiteral("stopped_at_reserve"), r.stoppedAtReserve);
+    o.insert(QStringLiteral("stopped_not_paying"), r.stoppedNotPaying);
     o.insert(QStringLiteral("purge"), outcomeName(r.purge.outcome));
     o.insert(QStringLiteral("purge_message"), r.purge.message);
     o.insert(QStringLiteral("sum_bytes"), double(r.sum));
@@ -87,6 +125,9 @@ QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snaps
     o.insert(QStringLiteral("blocks"), r.plan.count);
     o.insert(QStringLiteral("planned_block_bytes"), double(r.plan.size));
     o.insert(QStringLiteral("block_bytes"), double(r.blockSize));
+    o.insert(QStringLiteral("planned_bytes"), double(plannedTouchBytes(r)));
+    o.insert(QStringLiteral("plan_bound"), boundName(r.bound));
+    o.insert(QStringLiteral("reclaimable_bytes"), bytesOrNull(asDouble(r.reclaimable)));
     o.insert(QStringLiteral("budget_bytes"),
              bytesOrNull(r.budget == noBudgetLimit ? std::nullopt
                                                    : std::optional<double>(double(r.budget))));
@@ -98,14 +139,57 @@ QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snaps
     o.insert(QStringLiteral("seconds"), seconds);
     o.insert(QStringLiteral("free_before_bytes"), bytesOrNull(freeOf(before)));
     o.insert(QStringLiteral("free_after_bytes"), bytesOrNull(freeOf(after)));
+    o.insert(QStringLiteral("freed_bytes"), bytesOrNull(difference(freeOf(before),
+                                                                   freeOf(after))));
     o.insert(QStringLiteral("available_before_bytes"), bytesOrNull(availableOf(before)));
     o.insert(QStringLiteral("available_after_bytes"), bytesOrNull(availableOf(after)));
+    o.insert(QStringLiteral("mem_available_before_bytes"), bytesOrNull(memAvailableOf(before)));
+    o.insert(QStringLiteral("mem_available_after_bytes"), bytesOrNull(memAvailableOf(after)));
+    o.insert(QStringLiteral("page_cache_before_bytes"), bytesOrNull(pageCacheOf(before)));
+    o.insert(QStringLiteral("page_cache_after_bytes"), bytesOrNull(pageCacheOf(after)));
+    const std::optional<double> cacheChange = difference(pageCacheOf(before), pageCacheOf(after));
+    o.insert(QStringLiteral("page_cache_dropped_bytes"),
+             bytesOrNull(cacheChange ? std::optional<double>(-*cacheChange) : std::nullopt));
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
-QString mbOrUnknown(std::optional<double> bytes)
+// "label: before -> after (change)", or "label: unknown" when either figure is missing.
+QString changePart(const QString &label, std::optional<double> before, std::optional<double> after)
 {
-    return bytes ? megabytesText(float(*bytes)) : QStringLiteral("unknown");
+    if (!before || !after)
+        return QStringLiteral("%1: unknown").arg(label);
+    return QStringLiteral("%1: %2 -> %3 (%4)")
+            .arg(label, megabytesText(float(*before)), megabytesText(float(*after)),
+                 signedMegabytesText(*after - *before));
+}
+
+QString textResult(const OptimizerResult &r, const Snapshot &before, const Snapshot &after,
+                   double touchRate)
+{
+    QStringList lines;
+    if (r.blocksTaken > 0 || r.cancelled) {
+        lines << (r.cancelled ? QStringLiteral("Cancelled after %1 of %2 blocks; ")
+                              : QStringLiteral("Done: %1 of %2 blocks; "))
+                                .arg(r.blocksTaken)
+                                .arg(r.plan.count)
+                        + QStringLiteral("touched %1 at %2 GB/s, all freed.")
+                                  .arg(gibText(double(r.bytesTouched)))
+                                  .arg(touchRate / 1e9, 0, 'f', 2);
+    }
+    // MemAvailable where the machine says it, else the room the limits leave.
+    const bool machineAvailable = memAvailableOf(before) && memAvailableOf(after);
+    QStringList change { changePart(QStringLiteral("Free"), freeOf(before), freeOf(after)),
+                         changePart(QStringLiteral("available"),
+                                    machineAvailable ? memAvailableOf(before)
+                                                     : availableOf(before),
+                                    machineAvailable ? memAvailableOf(after)
+                                                     : availableOf(after)) };
+    if (pageCacheOf(before) && pageCacheOf(after))
+        change << changePart(QStringLiteral("page cache"), pageCacheOf(before),
+                             pageCacheOf(after));
+    lines << change.join(QStringLiteral("; "));
+    lines << runReportText(r);
+    return lines.join(QLatin1Char('\n'));
 }
 
 int parseOptions(const QStringList &arguments, OptimizeOptions *options,
@@ -139,9 +223,12 @@ QString optimizeUsage()
 {
     return QStringLiteral(
             "Usage: kalvoren optimize [--here] [--json] [--no-purge] [--pkexec]\n"
-            "Makes the system reclaim inactive memory: gives the page cache back, then takes\n"
-            "and touches up to 20 blocks sized from the free and inactive memory, and frees\n"
-            "them. It never takes more than is available (machine and cgroup) less a reserve.\n"
+            "Makes the system reclaim inactive memory: drops the page cache first (as root or\n"
+            "through pkexec), then takes and touches up to 20 blocks, and frees them. The\n"
+            "blocks are sized from the free and inactive memory, but on Linux never beyond\n"
+            "what makes the kernel give back page cache (after a purge, little or nothing),\n"
+            "and it stops once reclaim no longer pays. It never takes more than is available\n"
+            "(machine and cgroup) less a reserve; when nothing can be taken it exits with 1.\n"
             "Ctrl-C cancels between blocks (exit code 130).\n"
             "When the desktop program runs, plain 'kalvoren optimize' asks it to optimize (as\n"
             "its button would); any option below runs the optimization here instead.\n\n"
@@ -230,26 +317,14 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     }
     const Snapshot after = snapshot(*platform);
 
-    if (options.json) {
+    if (options.json)
         printLine(context.streams.out, jsonResult(result, before, after, seconds));
-    } else {
-        QString summary = result.cancelled
-                ? QStringLiteral("Cancelled after %1 of %2 blocks; ")
-                          .arg(result.blocksTaken).arg(result.plan.count)
-                : QStringLiteral("Done: %1 of %2 blocks; ")
-                          .arg(result.blocksTaken).arg(result.plan.count);
-        summary += QStringLiteral("touched %1 at %2 GB/s, all freed.")
-                           .arg(gibText(double(result.bytesTouched)))
-                           .arg(rate / 1e9, 0, 'f', 2);
-        if (result.stoppedAtReserve)
-            summary += QStringLiteral(" Stopped early to keep a reserve free.");
-        printLine(context.streams.out, summary);
-        printLine(context.streams.out,
-                  QStringLiteral("Free: %1 -> %2; available: %3 -> %4")
-                          .arg(mbOrUnknown(freeOf(before)), mbOrUnknown(freeOf(after)),
-                               mbOrUnknown(availableOf(before)), mbOrUnknown(availableOf(after))));
-    }
-    return result.cancelled ? ExitCancelled : ExitOk;
+    else
+        printLine(context.streams.out, textResult(result, before, after, rate));
+    if (result.cancelled)
+        return ExitCancelled;
+    // A run that could take nothing at all did not do what was asked.
+    return result.budget == 0 ? ExitFailure : ExitOk;
 }
 
 } // namespace Kalvoren

@@ -2,10 +2,23 @@
 
 #include "stats/MemoryFigures.h"
 
+#include <QStringList>
+
 namespace Kalvoren {
 namespace {
 
-QString signedMegabytes(double bytes)
+QString changeLine(const QString &label, std::optional<double> before, double after)
+{
+    if (!before)
+        return QStringLiteral("%1: %2").arg(label, megabytesText(float(after)));
+    return QStringLiteral("%1: %2 \u2192 %3 (%4)")
+            .arg(label, megabytesText(float(*before)), megabytesText(float(after)),
+                 signedMegabytesText(after - *before));
+}
+
+} // namespace
+
+QString signedMegabytesText(double bytes)
 {
     // megabytesText formats floats the way the main window does; the sign is ours, and a
     // change that rounds to 0.00 shows no sign at all.
@@ -15,17 +28,6 @@ QString signedMegabytes(double bytes)
     return (bytes < 0 ? QStringLiteral("-") : QStringLiteral("+")) + magnitude;
 }
 
-QString changeLine(const QString &label, std::optional<double> before, double after)
-{
-    if (!before)
-        return QStringLiteral("%1: %2").arg(label, megabytesText(float(after)));
-    return QStringLiteral("%1: %2 \u2192 %3 (%4)")
-            .arg(label, megabytesText(float(*before)), megabytesText(float(after)),
-                 signedMegabytes(after - *before));
-}
-
-} // namespace
-
 QString memoryChangeText(const std::optional<MemorySnapshot> &before, const MemorySnapshot &after)
 {
     std::optional<double> freeBefore;
@@ -34,10 +36,60 @@ QString memoryChangeText(const std::optional<MemorySnapshot> &before, const Memo
         freeBefore = before->freeBytes;
         availableBefore = before->availableBytes;
     }
-    return changeLine(QStringLiteral("Free memory"), freeBefore, after.freeBytes)
+    QString text = changeLine(QStringLiteral("Free memory"), freeBefore, after.freeBytes)
             + QLatin1Char('\n')
             + changeLine(QStringLiteral("Available memory"), availableBefore,
                          after.availableBytes);
+    if (before && before->pageCacheBytes && after.pageCacheBytes) {
+        text += QLatin1Char('\n')
+                + changeLine(QStringLiteral("Page cache"), before->pageCacheBytes,
+                             *after.pageCacheBytes);
+    }
+    return text;
+}
+
+QString purgeReportLine(const PurgeResult &purge)
+{
+    switch (purge.outcome) {
+    case PurgeOutcome::Done:
+        return QStringLiteral("The page cache was dropped first.");
+    case PurgeOutcome::Failed:
+        return QStringLiteral("The page cache could not be dropped first: %1").arg(purge.message);
+    case PurgeOutcome::Skipped:
+        break;
+    }
+    // Skipped with a reason from the platform (which says how to turn it on), or not asked for.
+    return purge.message.isEmpty() ? QStringLiteral("The page cache was not dropped first.")
+                                   : purge.message;
+}
+
+QString runReportText(const OptimizerResult &result)
+{
+    QStringList lines;
+    if (result.blocksTaken == 0 && result.blocksFailed == 0 && !result.cancelled) {
+        if (result.budget == 0 && result.roomBefore) {
+            lines << QStringLiteral("No memory was taken: only %1 is available, within the %2 "
+                                    "kept free.")
+                             .arg(megabytesText(float(result.roomBefore->availableBytes)),
+                                  megabytesText(float(reserveFor(result.roomBefore->limitBytes))));
+        } else if (result.bound == PlanBound::Reclaimable) {
+            lines << QStringLiteral("No memory was taken: the kernel has no page cache left to "
+                                    "give back for it.");
+        } else {
+            lines << QStringLiteral("No memory was taken: the figures left nothing to take.");
+        }
+    }
+    if (result.stoppedNotPaying)
+        lines << QStringLiteral("Stopped early: the kernel no longer gave back page cache.");
+    else if (result.stoppedAtReserve)
+        lines << QStringLiteral("Stopped early to keep a reserve free.");
+    if (result.blocksFailed == 1)
+        lines << QStringLiteral("1 allocation failed.");
+    else if (result.blocksFailed > 1)
+        lines << QStringLiteral("%1 allocations failed.").arg(result.blocksFailed);
+    lines << QStringLiteral("Took %1 s.").arg(result.seconds, 0, 'f', 1);
+    lines << purgeReportLine(result.purge);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace Kalvoren

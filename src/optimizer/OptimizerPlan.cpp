@@ -43,16 +43,54 @@ quint64 touchedBytesFor(quint64 size)
     return (size + touchStride - 1) / touchStride * touchStride;
 }
 
-quint64 reserveFor(quint64 limitBytes)
+BlockPlan planBlocks(const OptimizerPlan &rows, std::optional<quint64> budget,
+                     const std::optional<ReclaimScope> &scope, bool purged)
 {
-    constexpr quint64 mib = 1024 * 1024;
-    return std::clamp(limitBytes / 8, 32 * mib, 1024 * mib);
+    BlockPlan plan;
+    plan.count = rows.count;
+    plan.blockSize = rows.size;
+    if (rows.count <= 0)
+        return plan;
+    const quint64 count = quint64(rows.count);
+    quint64 total = count * rows.size;
+    auto narrow = [&](quint64 bytes, PlanBound bound) {
+        if (bytes < total) {
+            total = bytes;
+            plan.bound = bound;
+        }
+    };
+    if (budget)
+        narrow(*budget, PlanBound::Budget);
+    if (scope) {
+        plan.reclaimableBytes = purged ? scope->inactiveFileBytes : scope->fileCacheBytes;
+        if (purged) {
+            narrow(*plan.reclaimableBytes, PlanBound::Reclaimable);
+        } else {
+            narrow(scope->freeBytes + *plan.reclaimableBytes, PlanBound::Reclaimable);
+            const quint64 regained = total - std::min(total, scope->freeBytes);
+            if (regained < total / count)
+                narrow(0, PlanBound::Reclaimable);
+        }
+    }
+    if (total < count * rows.size)
+        plan.blockSize = std::min(rows.size, total / count / touchStride * touchStride);
+    return plan;
 }
 
-quint64 budgetFrom(const MemoryRoom &room)
+bool reclaimStillPays(const MemoryRoom &start, const MemoryRoom &before, const MemoryRoom &after,
+                      quint64 blockBytes, quint64 heldBytes)
 {
-    const quint64 reserve = reserveFor(room.limitBytes);
-    return room.availableBytes > reserve ? room.availableBytes - reserve : 0;
+    if (start.swapFreeBytes && after.swapFreeBytes && *after.swapFreeBytes < *start.swapFreeBytes
+        && *start.swapFreeBytes - *after.swapFreeBytes > heldBytes / 100)
+        return false;
+    if (!before.reclaim || !after.reclaim || before.reclaim->freeBytes >= blockBytes)
+        return true;
+    const qint64 needed = qint64(blockBytes - before.reclaim->freeBytes);
+    const qint64 regained = qint64(after.reclaim->freeBytes) + qint64(blockBytes)
+            - qint64(before.reclaim->freeBytes);
+    const qint64 cacheDropped =
+            qint64(before.reclaim->fileCacheBytes) - qint64(after.reclaim->fileCacheBytes);
+    return regained >= needed / 2 && cacheDropped >= needed / 2;
 }
 
 } // namespace Kalvoren

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/MemoryBudget.h"
 #include "platform/MemoryRoom.h"
 
 #include <QtGlobal>
+
+#include <optional>
 
 namespace Kalvoren {
 
@@ -30,13 +33,39 @@ OptimizerPlan planOptimization(quint64 sum, double frameworkVersion);
 // the smallest multiple of 4096 that is not below size.
 quint64 touchedBytesFor(quint64 size);
 
-// Kept free after a run: an eighth of the limit that binds (the machine's memory or the
-// cgroup's limit), no less than 32 MiB and no more than 1 GiB. Scaling with the limit lets
-// a run in a small cgroup still do real work.
-quint64 reserveFor(quint64 limitBytes);
+// What bounds the bytes a run takes.
+enum class PlanBound {
+    Rows,        // the row's blocks, from the free and inactive figures
+    Budget,      // the memory available less the reserve
+    Reclaimable, // what the kernel can still give back without swapping
+};
 
-// What a run may still take given room: what is available less the reserve, 0 once the
-// reserve is reached.
-quint64 budgetFrom(const MemoryRoom &room);
+// The blocks a run takes: the row's count, each block at most the row's size.
+struct BlockPlan
+{
+    int count = 0;
+    quint64 blockSize = 0; // 0: no block is taken
+    PlanBound bound = PlanBound::Rows;
+    std::optional<quint64> reclaimableBytes; // the page cache the plan counted on, if known
+};
+
+// Narrows the row's blocks so that all of them together stay within budget (none: no limit
+// known) and, where the system says how it reclaims, within what taking memory can still make
+// it give back:
+// - after a purge that ran, only the inactive page cache the purge left;
+// - otherwise what is free in the reclaim scope and then its page cache, since reclaim starts
+//   only once the free memory is taken; a run that could not get back at least one block's
+//   worth of page cache that way takes nothing.
+// Sizes below the row's are whole 4096-byte strides.
+BlockPlan planBlocks(const OptimizerPlan &rows, std::optional<quint64> budget,
+                     const std::optional<ReclaimScope> &scope, bool purged);
+
+// Whether the block just taken still paid, judged from the room looked at before it and
+// after it: where less was free in the reclaim scope than the block, the difference had to be
+// reclaimed, and at least half of it must show both as free room regained and as page cache
+// dropped. Swap use grown by more than 1 % of what the run holds (since start) means reclaim
+// has turned to other programs' memory: that never pays.
+bool reclaimStillPays(const MemoryRoom &start, const MemoryRoom &before, const MemoryRoom &after,
+                      quint64 blockBytes, quint64 heldBytes);
 
 } // namespace Kalvoren

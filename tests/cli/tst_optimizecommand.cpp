@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/OptimizeCommand.h"
+#include "platform/commands/CommandsPlatform.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "../support/StreamContents.h"
 
@@ -8,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -21,8 +21,19 @@ namespace {
 
 constexpr quint64 mib = 1024 * 1024;
 
-// Runs the command with output captured; a /proc of 1 GiB with 100 MiB free, 60 MiB
-// inactive and 300 MiB available, so the run takes 172 MiB (300 less a 128 MiB reserve).
+// A /proc of 1 GiB with 100 MiB free, 60 MiB inactive, 340 MiB of page cache and 300 MiB
+// available, so the run takes 172 MiB (300 less a 128 MiB reserve).
+const QByteArray roomyMeminfo = "MemTotal:        1048576 kB\nMemFree:          102400 kB\n"
+                                "MemAvailable:     307200 kB\nActive:           409600 kB\n"
+                                "Inactive:          61440 kB\nActive(file):     307200 kB\n"
+                                "Inactive(file):    40960 kB\n";
+// The same with only 100 MiB available: less than the reserve.
+const QByteArray fullMeminfo = "MemTotal:        1048576 kB\nMemFree:           51200 kB\n"
+                               "MemAvailable:     102400 kB\nActive:           409600 kB\n"
+                               "Inactive:          61440 kB\nActive(file):      30720 kB\n"
+                               "Inactive(file):    20480 kB\n";
+
+// Runs the command with output captured, on the Linux platform over a /proc with meminfo.
 struct Capture
 {
     QTemporaryDir proc;
@@ -30,14 +41,11 @@ struct Capture
     FILE *err = std::tmpfile();
     CliContext context;
 
-    Capture()
+    explicit Capture(const QByteArray &meminfo = roomyMeminfo)
     {
-        QFile meminfo(proc.filePath(QStringLiteral("meminfo")));
-        if (meminfo.open(QIODevice::WriteOnly)) {
-            meminfo.write("MemTotal:        1048576 kB\nMemFree:          102400 kB\n"
-                          "MemAvailable:     307200 kB\nActive:           102400 kB\n"
-                          "Inactive:          61440 kB\n");
-        }
+        QFile file(proc.filePath(QStringLiteral("meminfo")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(meminfo);
         context.streams = { out, err, stdin };
         const QString root = proc.path();
         context.makePlatform = [root] { return std::make_unique<LinuxPlatform>(root); };
@@ -47,6 +55,15 @@ struct Capture
         std::fclose(out);
         std::fclose(err);
     }
+    // The platform that runs vm_stat and purge from PATH, with the same /proc.
+    void useCommandsPlatform()
+    {
+        const QString root = proc.path();
+        context.makePlatform = [root] {
+            return std::make_unique<CommandsPlatform>(1038.0, QStringLiteral("/usr/bin/osascript"),
+                                                      root);
+        };
+    }
     int run(const QStringList &arguments, const OptimizeHooks &hooks = OptimizeHooks())
     {
         return runOptimizeCommandWith(arguments, context, hooks);
@@ -54,20 +71,60 @@ struct Capture
     QJsonObject json() { return QJsonDocument::fromJson(streamContents(out)).object(); }
 };
 
+// Stand-ins on PATH for the BSD-style vm_stat and purge commands: a vm_stat of 1,000 free and
+// 1,000 inactive pages, and a purge that leaves a mark.
+struct StandInCommands
+{
+    QTemporaryDir bin;
+    QByteArray oldPath = qgetenv("PATH");
+    QString marker = bin.filePath(QStringLiteral("purged"));
+
+    StandInCommands()
+    {
+        script(QStringLiteral("vm_stat"),
+               "cat <<'EOF'\nMach Virtual Memory Statistics: (page size of 4096 bytes)\n"
+               "Pages free:                               1000.\n"
+               "Pages active:                             3000.\n"
+               "Pages inactive:                           1000.\n"
+               "Pages speculative:                           0.\n"
+               "Pages wired down:                         2000.\n"
+               "\"Translation faults\":                  100.\n"
+               "Pages copy-on-write:                       10.\n"
+               "Pages zero filled:                         10.\n"
+               "Pages reactivated:                          0.\n"
+               "Pageins:                                   50.\n"
+               "Pageouts:                                   5.\n"
+               "EOF\n");
+        script(QStringLiteral("purge"), "touch '" + marker.toLocal8Bit() + "'\n");
+        qputenv("PATH", bin.path().toLocal8Bit() + ':' + oldPath);
+    }
+    ~StandInCommands() { qputenv("PATH", oldPath); }
+    void script(const QString &name, const QByteArray &body)
+    {
+        QFile file(bin.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("#!/bin/sh\n" + body);
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    }
+};
+
 struct CountingAllocator
 {
     int allocated = 0;
     int freed = 0;
     int interruptAt = -1;
+    int failAt = -1;
     BlockAllocator allocator()
     {
-        return { [this](std::size_t size) {
-                    if (allocated++ == interruptAt)
+        return { [this](std::size_t size) -> void * {
+                    const int index = allocated++;
+                    if (index == interruptAt)
                         std::raise(SIGINT); // Ctrl-C while this block is taken
-                    return std::malloc(size);
+                    return index == failAt ? nullptr : std::malloc(size);
                 },
                  [this](void *block) {
-                     ++freed;
+                     freed += block != nullptr;
                      std::free(block);
                  } };
     }
@@ -85,7 +142,9 @@ private slots:
     void progressAndClosingLines();
     void progressLineText();
     void unknownOptionIsAUsageError();
-    void commandsPlatformRunsPurge();
+    void commandsPlatformRunsPurgeWithinTheBudget();
+    void zeroBudgetTakesNoBlockAndSaysWhy_data();
+    void zeroBudgetTakesNoBlockAndSaysWhy();
 };
 
 void TestOptimizeCommand::jsonRunKeepsToTheBudget()
@@ -105,6 +164,10 @@ void TestOptimizeCommand::jsonRunKeepsToTheBudget()
     QCOMPARE(o.value(QLatin1String("block_bytes")).toDouble(), double(2201 * 4096));
     QCOMPARE(o.value(QLatin1String("blocks_taken")).toInt(), 20);
     QCOMPARE(o.value(QLatin1String("touched_bytes")).toDouble(), double(20 * 2201 * 4096));
+    // What a progress display counts up to is what was touched: it ends full.
+    QCOMPARE(o.value(QLatin1String("planned_bytes")).toDouble(), double(20 * 2201 * 4096));
+    QCOMPARE(o.value(QLatin1String("plan_bound")).toString(), QStringLiteral("budget"));
+    QCOMPARE(o.value(QLatin1String("page_cache_before_bytes")).toDouble(), double(340 * mib));
     QCOMPARE(o.value(QLatin1String("cancelled")).toBool(), false);
     QCOMPARE(o.value(QLatin1String("free_before_bytes")).toDouble(), double(100 * mib));
     QCOMPARE(o.value(QLatin1String("available_before_bytes")).toDouble(), double(300 * mib));
@@ -142,15 +205,22 @@ void TestOptimizeCommand::progressAndClosingLines()
     OptimizeHooks hooks;
     hooks.progress = ProgressDisplay::Always;
     CountingAllocator counting;
+    counting.failAt = 1;
     counting.interruptAt = 3;
     hooks.allocator = counting.allocator();
     QCOMPARE(capture.run({ QStringLiteral("--no-purge") }, hooks), int(ExitCancelled));
-    const QString out = QString::fromUtf8(streamContents(capture.out));
-    QVERIFY2(out.startsWith(QLatin1String("Cancelled after 4 of 20 blocks; touched 0.03 GiB")),
-             qPrintable(out));
-    QVERIFY2(out.contains(QLatin1String("Free: 100.00 MB -> 100.00 MB; "
-                                        "available: 300.00 MB -> 300.00 MB")),
-             qPrintable(out));
+    const QStringList lines = QString::fromUtf8(streamContents(capture.out)).split('\n');
+    QVERIFY2(lines.size() == 6, qPrintable(lines.join('|')));
+    QVERIFY2(lines[0].startsWith(
+                     QLatin1String("Cancelled after 3 of 20 blocks; touched 0.03 GiB")),
+             qPrintable(lines[0]));
+    QCOMPARE(lines[1], QStringLiteral("Free: 100.00 MB -> 100.00 MB (0.00 MB); "
+                                      "available: 300.00 MB -> 300.00 MB (0.00 MB); "
+                                      "page cache: 340.00 MB -> 340.00 MB (0.00 MB)"));
+    // Failed allocations are named, as the JSON's blocks_failed counts them.
+    QCOMPARE(lines[2], QStringLiteral("1 allocation failed."));
+    QVERIFY(lines[3].startsWith(QLatin1String("Took ")));
+    QCOMPARE(lines[4], QStringLiteral("The page cache was not dropped first."));
     const QString err = QString::fromUtf8(streamContents(capture.err));
     QVERIFY2(err.contains(QLatin1String("of 0.17 GiB")), qPrintable(err));
 }
@@ -173,54 +243,62 @@ void TestOptimizeCommand::unknownOptionIsAUsageError()
     QVERIFY(streamContents(capture.out).contains("Ctrl-C"));
 }
 
-void TestOptimizeCommand::commandsPlatformRunsPurge()
+void TestOptimizeCommand::commandsPlatformRunsPurgeWithinTheBudget()
 {
-    // Stand-ins for the BSD-style tools: a vm_stat of 1,000 free and 1,000 inactive pages,
-    // and a purge that leaves a mark.
-    QTemporaryDir bin;
-    const QString marker = bin.filePath(QStringLiteral("purged"));
-    auto script = [&](const QString &name, const QByteArray &body) {
-        QFile file(bin.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n" + body);
-        file.close();
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-    };
-    script(QStringLiteral("vm_stat"),
-           "cat <<'EOF'\nMach Virtual Memory Statistics: (page size of 4096 bytes)\n"
-           "Pages free:                               1000.\n"
-           "Pages active:                             3000.\n"
-           "Pages inactive:                           1000.\n"
-           "Pages speculative:                           0.\n"
-           "Pages wired down:                         2000.\n"
-           "\"Translation faults\":                  100.\n"
-           "Pages copy-on-write:                       10.\n"
-           "Pages zero filled:                         10.\n"
-           "Pages reactivated:                          0.\n"
-           "Pageins:                                   50.\n"
-           "Pageouts:                                   5.\n"
-           "EOF\n");
-    script(QStringLiteral("purge"), "touch '" + marker.toLocal8Bit() + "'\n");
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", bin.path().toLocal8Bit() + ':' + oldPath);
-    auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
-
+    StandInCommands commands;
     Capture capture;
-    capture.context.makePlatform = nullptr;
-    QCOMPARE(runCli({ QStringLiteral("optimize"), QStringLiteral("--json"),
-                      QStringLiteral("--platform"), QStringLiteral("commands") },
-                    capture.context),
-             int(ExitOk));
-    QVERIFY(QFile::exists(marker));
+    capture.useCommandsPlatform();
+    QCOMPARE(capture.run({ QStringLiteral("--json") }), int(ExitOk));
+    QVERIFY(QFile::exists(commands.marker));
     const QJsonObject o = capture.json();
     QCOMPARE(o.value(QLatin1String("purge")).toString(), QStringLiteral("done"));
     QCOMPARE(o.value(QLatin1String("sum_bytes")).toDouble(), 2000.0 * 4096);
-    // No limit is known on such a system: the plan stands as it is.
-    QVERIFY(o.value(QLatin1String("budget_bytes")).isNull());
+    // /proc is there to be read, so the budget holds on this platform too.
+    QCOMPARE(o.value(QLatin1String("budget_bytes")).toDouble(), double(172 * mib));
+    // The row is below the budget and the page cache left: it stands as it is.
     const quint64 size = quint64(2000.0 * 4096 * 1.3 / 20.0);
     QCOMPARE(o.value(QLatin1String("block_bytes")).toDouble(), double(size));
     QCOMPARE(o.value(QLatin1String("touched_bytes")).toDouble(),
              20.0 * double((size + 4095) / 4096 * 4096));
+}
+
+void TestOptimizeCommand::zeroBudgetTakesNoBlockAndSaysWhy_data()
+{
+    QTest::addColumn<bool>("commandsPlatform");
+    QTest::newRow("linux") << false;
+    QTest::newRow("commands") << true;
+}
+
+void TestOptimizeCommand::zeroBudgetTakesNoBlockAndSaysWhy()
+{
+    // 100 MiB available in 1 GiB, which keeps 128 MiB free: not one block may be taken.
+    QFETCH(bool, commandsPlatform);
+    StandInCommands commands;
+    for (const bool json : { true, false }) {
+        Capture capture(fullMeminfo);
+        if (commandsPlatform)
+            capture.useCommandsPlatform();
+        CountingAllocator counting;
+        OptimizeHooks hooks;
+        hooks.allocator = counting.allocator();
+        QStringList arguments { QStringLiteral("--no-purge") };
+        if (json)
+            arguments << QStringLiteral("--json");
+        QCOMPARE(capture.run(arguments, hooks), int(ExitFailure));
+        QCOMPARE(counting.allocated, 0);
+        if (json) {
+            const QJsonObject o = capture.json();
+            QCOMPARE(o.value(QLatin1String("budget_bytes")).toDouble(), 0.0);
+            QCOMPARE(o.value(QLatin1String("blocks_taken")).toInt(), 0);
+            QCOMPARE(o.value(QLatin1String("planned_bytes")).toDouble(), 0.0);
+            continue;
+        }
+        const QString out = QString::fromUtf8(streamContents(capture.out));
+        QVERIFY2(out.startsWith(QLatin1String("Free: ")), qPrintable(out));
+        QVERIFY2(out.contains(QLatin1String("No memory was taken: only 100.00 MB is available, "
+                                            "within the 128.00 MB kept free.")),
+                 qPrintable(out));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOptimizeCommand)

@@ -155,9 +155,11 @@ void TestAppControllerOptimizer::runShowsCancelThenOptimizeMemory()
     QVERIFY(c->optimizationRunning());
     QVERIFY(!bar->isHidden());
 
-    // Half-way, the bar shows the bytes touched so far against the bytes planned.
+    // Half-way, the bar shows the bytes touched so far against the bytes the budget lets
+    // the run take, so that it ends full: ten blocks of 2 MiB of twenty.
     QTRY_VERIFY(m_gate->isWaiting());
     QCOMPARE(m_ui->optimizer->plannedBytes(), 20 * 2 * mib);
+    QCOMPARE(m_ui->optimizer->touchedBytes(), 10 * 2 * mib);
     QTRY_VERIFY(bar->value() > 0);
     QVERIFY(bar->value() < MainWindow::progressScale);
     QCOMPARE(button->text(), QStringLiteral("Cancel"));

@@ -26,6 +26,8 @@
 using namespace Kalvoren;
 using namespace KalvorenTest;
 
+Q_DECLARE_METATYPE(Kalvoren::OptimizerResult)
+
 class TestOptimizationNotices : public QObject
 {
     Q_OBJECT
@@ -44,6 +46,8 @@ private slots:
     void afterRunNoticeHiddenByItsCheckBox();
     void memoryChangeText_data();
     void memoryChangeText();
+    void runReportSaysWhatTheRunDid_data();
+    void runReportSaysWhatTheRunDid();
 
 private:
     AppController *controller() const { return m_ui->controller.get(); }
@@ -167,19 +171,13 @@ void TestOptimizationNotices::okWhileARunIsUnderWayStartsNoSecondRun()
 {
     QVERIFY(controller()->showNoticeBeforeRun());
     // A run started meanwhile by other means (the bus), held at its first block.
-    std::atomic<bool> release { false };
-    controller()->setBlockAllocator({ [&release](std::size_t size) {
-                                         while (!release.load())
-                                             std::this_thread::yield();
-                                         return std::malloc(size);
-                                     },
-                                      [](void *block) { std::free(block); } });
     QSignalSpy finished(m_ui->optimizer.get(), &OptimizerController::finished);
-    QVERIFY(m_ui->optimizer->start());
+    HeldRun run(*controller(), *m_ui->optimizer);
+    QVERIFY(run.started());
     controller()->confirmNoticeBeforeRun();
     QVERIFY(!controller()->noticeBeforeRun()->isVisible());
     QVERIFY(!m_ui->optimizer->cancelRequested()); // OK is no cancel request either
-    release.store(true);
+    run.release();
     QTRY_VERIFY_WITH_TIMEOUT(runOver(*controller()), 60000);
     QTest::qWait(50);
     QCOMPARE(finished.size(), 1);
@@ -201,6 +199,7 @@ void TestOptimizationNotices::afterRunNoticeShowsWhatTheRunGaveBack()
     QVERIFY2(text.contains(QStringLiteral("Available memory: 300.00 MB \u2192 900.00 MB "
                                           "(+600.00 MB)")),
              qPrintable(text));
+    QVERIFY2(text.endsWith(runReportText(controller()->lastOptimizerResult())), qPrintable(text));
 
     controller()->noticeAfterRun()->checkBox()->setChecked(true);
     QTest::mouseClick(controller()->noticeAfterRun()->okButton(), Qt::LeftButton);
@@ -252,6 +251,52 @@ void TestOptimizationNotices::memoryChangeText()
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(0), freeLine);
     QVERIFY(lines.at(1).startsWith(QLatin1String("Available memory: ")));
+}
+
+void TestOptimizationNotices::runReportSaysWhatTheRunDid_data()
+{
+    QTest::addColumn<OptimizerResult>("result");
+    QTest::addColumn<QString>("report");
+    const quint64 mib = 1024 * 1024;
+    OptimizerResult done;
+    done.blocksTaken = 20;
+    done.seconds = 1.3;
+    done.purge = { PurgeOutcome::Done, QString() };
+
+    OptimizerResult noRoom = done;
+    noRoom.blocksTaken = 0;
+    noRoom.budget = 0;
+    noRoom.roomBefore = MemoryRoom { 100 * mib, 1024 * mib, QStringLiteral("memory") };
+    QTest::newRow("zero budget")
+            << noRoom
+            << "No memory was taken: only 100.00 MB is available, within the 128.00 MB kept "
+               "free.\nTook 1.3 s.\nThe page cache was dropped first.";
+
+    OptimizerResult nothingLeft = done;
+    nothingLeft.blocksTaken = 0;
+    nothingLeft.budget = 500 * mib;
+    nothingLeft.bound = PlanBound::Reclaimable;
+    QTest::newRow("nothing left to reclaim")
+            << nothingLeft
+            << "No memory was taken: the kernel has no page cache left to give back for it."
+               "\nTook 1.3 s.\nThe page cache was dropped first.";
+
+    OptimizerResult stopped = done;
+    stopped.blocksTaken = 7;
+    stopped.blocksFailed = 2;
+    stopped.stoppedNotPaying = true;
+    stopped.purge = { PurgeOutcome::Skipped, QStringLiteral("Purge skipped: it needs root.") };
+    QTest::newRow("stopped, failures, purge skipped")
+            << stopped
+            << "Stopped early: the kernel no longer gave back page cache.\n2 allocations "
+               "failed.\nTook 1.3 s.\nPurge skipped: it needs root.";
+}
+
+void TestOptimizationNotices::runReportSaysWhatTheRunDid()
+{
+    QFETCH(OptimizerResult, result);
+    QFETCH(QString, report);
+    QCOMPARE(runReportText(result), report);
 }
 
 QTEST_MAIN(TestOptimizationNotices)

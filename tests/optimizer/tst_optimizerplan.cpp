@@ -7,6 +7,8 @@
 
 using namespace Kalvoren;
 
+Q_DECLARE_METATYPE(Kalvoren::PlanBound)
+
 class TestOptimizerPlan : public QObject
 {
     Q_OBJECT
@@ -18,6 +20,8 @@ private slots:
     void sumIs64Bit();
     void touchedBytesRoundUpToWholeStrides();
     void reserveScalesWithTheBindingLimit();
+    void blocksFollowWhatCanBeReclaimed_data();
+    void blocksFollowWhatCanBeReclaimed();
 };
 
 void TestOptimizerPlan::rows_data()
@@ -109,6 +113,65 @@ void TestOptimizerPlan::reserveScalesWithTheBindingLimit()
     QCOMPARE(budgetFrom(cgroup), quint64(0));
     cgroup.availableBytes = 128 * mib;
     QCOMPARE(budgetFrom(cgroup), quint64(0));
+}
+
+void TestOptimizerPlan::blocksFollowWhatCanBeReclaimed_data()
+{
+    // The row of S = 10 GB: 20 blocks of 650 MB, 13 GB in all. Figures in MiB, chosen so that
+    // a twentieth is whole pages; budget -1: no limit known, free -1: no reclaim scope.
+    QTest::addColumn<bool>("purged");
+    QTest::addColumn<int>("budget");
+    QTest::addColumn<int>("free");
+    QTest::addColumn<int>("cache");
+    QTest::addColumn<int>("inactive");
+    QTest::addColumn<int>("blockMib"); // -1: the row's own 650 MB
+    QTest::addColumn<PlanBound>("bound");
+    const auto reclaimable = PlanBound::Reclaimable;
+    const auto budget = PlanBound::Budget;
+    // Without the purge, reclaim starts once what is free is taken, then takes the cache.
+    QTest::newRow("no purge, large cache") << false << 12000 << 2000 << 4000 << 3000 << 300
+                                           << reclaimable;
+    QTest::newRow("no purge, budget binds") << false << 5000 << 2000 << 4000 << 3000 << 250
+                                            << budget;
+    QTest::newRow("no purge, small cache") << false << 12000 << 8000 << 200 << 100 << 0
+                                           << reclaimable;
+    QTest::newRow("no purge, no cache") << false << 12000 << 1000 << 0 << 0 << 0 << reclaimable;
+    QTest::newRow("no purge, budget ends within free memory")
+            << false << 4000 << 8000 << 4000 << 4000 << 0 << reclaimable;
+    QTest::newRow("no purge, the row binds") << false << 60000 << 2000 << 20000 << 20000 << -1
+                                             << PlanBound::Rows;
+    // After a purge only the inactive page cache it left.
+    QTest::newRow("purged, cache left") << true << 12000 << 2000 << 4000 << 1000 << 50
+                                        << reclaimable;
+    QTest::newRow("purged, no cache left") << true << 12000 << 6000 << 0 << 0 << 0
+                                           << reclaimable;
+    QTest::newRow("purged, budget binds") << true << 2000 << 2000 << 6000 << 4000 << 100
+                                          << budget;
+    QTest::newRow("zero budget") << true << 0 << 10 << 4000 << 4000 << 0 << budget;
+    // A system that does not say how it reclaims: the row within the budget.
+    QTest::newRow("no scope") << false << 2000 << -1 << 0 << 0 << 100 << budget;
+    QTest::newRow("no scope, no limit") << false << -1 << -1 << 0 << 0 << -1 << PlanBound::Rows;
+}
+
+void TestOptimizerPlan::blocksFollowWhatCanBeReclaimed()
+{
+    QFETCH(bool, purged);
+    QFETCH(int, budget);
+    QFETCH(int, free);
+    QFETCH(int, cache);
+    QFETCH(int, inactive);
+    QFETCH(int, blockMib);
+    QFETCH(PlanBound, bound);
+    const quint64 mib = 1024 * 1024;
+    const OptimizerPlan rows = planOptimization(10000000000ull, 1038);
+    std::optional<ReclaimScope> scope;
+    if (free >= 0)
+        scope = ReclaimScope { free * mib, cache * mib, inactive * mib };
+    const BlockPlan plan = planBlocks(
+            rows, budget < 0 ? std::nullopt : std::optional<quint64>(budget * mib), scope, purged);
+    QCOMPARE(plan.count, 20);
+    QCOMPARE(plan.blockSize, blockMib < 0 ? rows.size : blockMib * mib);
+    QCOMPARE(plan.bound, bound);
 }
 
 QTEST_APPLESS_MAIN(TestOptimizerPlan)

@@ -75,6 +75,8 @@ private slots:
     void budgetNarrowsTheBlocks();
     void reserveStopsTheBlocks();
     void noRoomKnownKeepsThePlan();
+    void stopsWhenReclaimStopsPaying_data();
+    void stopsWhenReclaimStopsPaying();
     void doInactiveWritesTheSize_data();
     void doInactiveWritesTheSize();
     void doInactiveReportsAnUnwritablePath();
@@ -289,6 +291,60 @@ void TestOptimizerRun::noRoomKnownKeepsThePlan()
     QCOMPARE(result.budget, noBudgetLimit);
     QCOMPARE(result.blockSize, result.plan.size);
     QCOMPARE(result.blocksTaken, 20);
+}
+
+void TestOptimizerRun::stopsWhenReclaimStopsPaying_data()
+{
+    // A kernel that has 10 MiB free and 100 MiB of page cache: what the run holds beyond the
+    // free memory comes out of the cache down to cacheFloor, and the rest from elsewhere;
+    // swapPermille of what the run holds is swapped out all along.
+    QTest::addColumn<int>("cacheFloorMib");
+    QTest::addColumn<int>("swapPermille");
+    QTest::addColumn<int>("stopsFromMib"); // -1: never stops
+    QTest::newRow("cache keeps paying") << 0 << 0 << -1;
+    QTest::newRow("cache stops falling") << 60 << 0 << 10 + 40;
+    QTest::newRow("swapping from the start") << 0 << 50 << 0;
+}
+
+void TestOptimizerRun::stopsWhenReclaimStopsPaying()
+{
+    QFETCH(int, cacheFloorMib);
+    QFETCH(int, swapPermille);
+    QFETCH(int, stopsFromMib);
+    const quint64 freeAtStart = 10 * mib;
+    const quint64 cacheAtStart = 100 * mib;
+    const quint64 swapAtStart = 1000 * mib;
+    RecordingAllocator recorder;
+    // S = 100 MB: the row would take 124 MiB, the page cache allows 110 (blocks of 5.5 MiB).
+    OptimizerEnvironment environment = environmentFor(100000000, 1038, &recorder);
+    std::atomic<quint64> touched { 0 };
+    environment.room = [&] {
+        const quint64 held = touched.load();
+        const quint64 needed = held - std::min(held, freeAtStart);
+        const quint64 fromCache = std::min(needed, cacheAtStart - cacheFloorMib * mib);
+        MemoryRoom room;
+        room.limitBytes = 2048 * mib;
+        room.availableBytes = 1000 * mib;
+        room.swapFreeBytes = swapAtStart - held * quint64(swapPermille) / 1000;
+        room.reclaim = ReclaimScope { freeAtStart - std::min(held, freeAtStart),
+                                      cacheAtStart - fromCache, 0 };
+        return std::optional<MemoryRoom>(room);
+    };
+    std::atomic<bool> cancel { false };
+    const OptimizerResult result = runOptimizer(environment, cancel, touched);
+    QCOMPARE(result.bound, PlanBound::Reclaimable);
+    QCOMPARE(result.blockSize, quint64(5.5 * mib));
+    QCOMPARE(recorder.freed, result.blocksTaken);
+    if (stopsFromMib < 0) {
+        QVERIFY(!result.stoppedNotPaying);
+        QCOMPARE(result.blocksTaken, 20);
+        return;
+    }
+    // At the first look after the block that no longer paid, and never before.
+    QVERIFY(result.stoppedNotPaying);
+    QVERIFY2(result.bytesTouched >= stopsFromMib * mib, qPrintable(QString::number(
+                                                                result.bytesTouched)));
+    QVERIFY(result.bytesTouched < stopsFromMib * mib + 2 * result.blockSize);
 }
 
 void TestOptimizerRun::doInactiveWritesTheSize_data()

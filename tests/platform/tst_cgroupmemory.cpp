@@ -34,7 +34,8 @@ struct FakeSystem
         put(proc() + QLatin1String("/meminfo"),
             "MemTotal:        8388608 kB\nMemFree:         1048576 kB\n"
             "MemAvailable:    6291456 kB\nActive:          2097152 kB\n"
-            "Inactive:        3145728 kB\n");
+            "Inactive:        3145728 kB\nActive(file):    1048576 kB\n"
+            "Inactive(file):  2097152 kB\n");
         QByteArray cgroup = "5:cpu,cpuacct:/user\n";
         if (withV1)
             cgroup += "4:memory:/user/app\n";
@@ -68,6 +69,8 @@ private slots:
     void v2LimitAndMax();
     void fullCgroupLeavesNoRoom();
     void oldKernelWithoutMemAvailable();
+    void reclaimScopeIsWhereMemoryRunsOutFirst_data();
+    void reclaimScopeIsWhereMemoryRunsOutFirst();
 };
 
 void TestCgroupMemory::placement()
@@ -151,11 +154,18 @@ void TestCgroupMemory::v1InactiveFileCountsAsRoom()
     put(system.v1(QStringLiteral("/user/app/memory.usage_in_bytes")), "943718400\n"); // 900 MiB
     // The level's own figure (inactive_file) is not what usage counts; the total is.
     put(system.v1(QStringLiteral("/user/app/memory.stat")),
-        "cache 700000000\ninactive_file 1\ntotal_inactive_file 629145600\n"); // 600 MiB
+        "cache 700000000\ninactive_file 1\ntotal_inactive_file 629145600\n" // 600 MiB
+        "active_file 2\ntotal_active_file 104857600\n");                      // 100 MiB
     const std::optional<MemoryRoom> room = LinuxPlatform(system.proc()).memoryRoom();
     QVERIFY(room);
     QCOMPARE(room->availableBytes, 724 * mib); // 1024 - (900 - 600)
     QCOMPARE(room->limitBytes, 1024 * mib);
+    // Reclaim starts at this limit (124 MiB unused, 1 GiB free on the machine), and comes out
+    // of the page cache charged to it.
+    QVERIFY(room->reclaim);
+    QCOMPARE(room->reclaim->freeBytes, 124 * mib);
+    QCOMPARE(room->reclaim->fileCacheBytes, 700 * mib);
+    QCOMPARE(room->reclaim->inactiveFileBytes, 600 * mib);
 }
 
 void TestCgroupMemory::v2LimitAndMax()
@@ -200,6 +210,50 @@ void TestCgroupMemory::oldKernelWithoutMemAvailable()
     QVERIFY(room);
     QCOMPARE(room->availableBytes, 200 * mib); // only MemFree is sure
     QVERIFY(!memoryRoomFrom(MemInfo(), {}));
+}
+
+void TestCgroupMemory::reclaimScopeIsWhereMemoryRunsOutFirst_data()
+{
+    // The machine: 1000 MiB free, 300 MiB active and 500 MiB inactive page cache. A cgroup
+    // level of 2 GiB with unusedMib left under its limit and 40 + 60 MiB of page cache.
+    QTest::addColumn<int>("unusedMib"); // -1: no cgroup level
+    QTest::addColumn<int>("freeMib");
+    QTest::addColumn<int>("cacheMib");
+    QTest::addColumn<int>("inactiveMib");
+    QTest::newRow("the machine") << -1 << 1000 << 800 << 500;
+    QTest::newRow("a cgroup that fills first") << 200 << 200 << 100 << 60;
+    QTest::newRow("a cgroup with more room than is free") << 1500 << 1000 << 800 << 500;
+}
+
+void TestCgroupMemory::reclaimScopeIsWhereMemoryRunsOutFirst()
+{
+    QFETCH(int, unusedMib);
+    QFETCH(int, freeMib);
+    QFETCH(int, cacheMib);
+    QFETCH(int, inactiveMib);
+    MemInfo info;
+    info.memTotal = 8192 * 1024;
+    info.memFree = 1000 * 1024;
+    info.memAvailable = 2000 * 1024;
+    info.activeFile = 300 * 1024;
+    info.inactiveFile = 500 * 1024;
+    info.swapFree = 64 * 1024;
+    std::vector<CgroupLevel> levels;
+    if (unusedMib >= 0)
+        levels.push_back({ QStringLiteral("/cg"), 2048 * mib, (2048 - unusedMib) * mib,
+                           60 * mib, 40 * mib });
+    const std::optional<MemoryRoom> room = memoryRoomFrom(info, levels);
+    QVERIFY(room && room->reclaim);
+    QCOMPARE(room->reclaim->freeBytes, freeMib * mib);
+    QCOMPARE(room->reclaim->fileCacheBytes, cacheMib * mib);
+    QCOMPARE(room->reclaim->inactiveFileBytes, inactiveMib * mib);
+    // The machine's own figures stay the machine's whatever binds.
+    QCOMPARE(room->memFreeBytes.value_or(0), 1000 * mib);
+    QCOMPARE(room->fileCacheBytes.value_or(0), 800 * mib);
+    QCOMPARE(room->swapFreeBytes.value_or(0), 64 * mib);
+    // Kernels without the file LRU lines say nothing about reclaim.
+    info.activeFile.reset();
+    QVERIFY(!memoryRoomFrom(info, levels)->reclaim);
 }
 
 QTEST_GUILESS_MAIN(TestCgroupMemory)

@@ -92,12 +92,13 @@ inline bool runOver(const AppController &controller)
     return !controller.optimizationRunning();
 }
 
-// A run under way: started on optimizer and held at its first block until release() (or the
-// end of the scope), so that a press meanwhile only asks it to cancel.
+// A run under way: started as the button starts one (a fresh sample first) and held at its
+// first block until release() (or the end of the scope), so that a press meanwhile only asks
+// it to cancel.
 class HeldRun
 {
 public:
-    HeldRun(AppController &controller, Kalvoren::OptimizerController &optimizer)
+    HeldRun(AppController &controller, Kalvoren::OptimizerController &)
     {
         std::shared_ptr<std::atomic<bool>> open = m_open;
         controller.setBlockAllocator({ [open](std::size_t size) {
@@ -106,7 +107,8 @@ public:
                                           return std::malloc(size);
                                       },
                                        [](void *block) { std::free(block); } });
-        m_started = optimizer.start();
+        controller.startOptimization();
+        m_started = controller.optimizationRunning();
     }
     ~HeldRun() { release(); }
     HeldRun(const HeldRun &) = delete;

@@ -77,7 +77,8 @@ public:
                                                "Buffers:               0 kB\n"
                                                "Cached:                0 kB\n"
                                                "Active:          %4 kB\n"
-                                               "Inactive:        %5 kB\n")
+                                               "Inactive:        %5 kB\n"
+                                               "Inactive(file):  %5 kB\n")
                                         .arg(1024 * kb)
                                         .arg(freeMb * kb)
                                         .arg(availableMb * kb)

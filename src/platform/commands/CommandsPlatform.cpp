@@ -3,6 +3,7 @@
 #include "Kesh.h"
 #include "TopText.h"
 #include "VmStatText.h"
+#include "platform/linux/CgroupMemory.h"
 
 #include <QDebug>
 
@@ -14,9 +15,11 @@
 
 namespace Kalvoren {
 
-CommandsPlatform::CommandsPlatform(double frameworkVersion, const QString &osascript)
+CommandsPlatform::CommandsPlatform(double frameworkVersion, const QString &osascript,
+                                   const QString &procRoot)
     : m_frameworkVersion(frameworkVersion)
     , m_osascript(osascript)
+    , m_procRoot(procRoot)
 {
 }
 
@@ -56,7 +59,7 @@ PurgeResult CommandsPlatform::purge(PurgeElevation elevation)
 
 std::optional<MemoryRoom> CommandsPlatform::memoryRoom()
 {
-    return std::nullopt;
+    return readMemoryRoom(m_procRoot);
 }
 
 // -- process monitor --

@@ -11,8 +11,10 @@ class CommandsPlatform : public Platform
 {
 public:
     // osascript: the AppleScript runner the polite quit starts (tests pass a stand-in).
+    // procRoot: where the memory room is read on a system that has /proc.
     explicit CommandsPlatform(double frameworkVersion = 1038.0,
-                              const QString &osascript = QStringLiteral("/usr/bin/osascript"));
+                              const QString &osascript = QStringLiteral("/usr/bin/osascript"),
+                              const QString &procRoot = QStringLiteral("/proc"));
 
     QString name() const override;
     double frameworkVersion() const override;
@@ -22,7 +24,8 @@ public:
     // -- optimizer --
     // Runs "purge" through the shell; its output is ignored.
     PurgeResult purge(PurgeElevation elevation) override;
-    // Systems with these tools page out rather than kill: no limit is known.
+    // What /proc and the cgroups say, wherever they can be read: Linux with these commands
+    // on PATH kills rather than pages out, so the budget holds here too. Empty elsewhere.
     std::optional<MemoryRoom> memoryRoom() override;
     // -- process monitor --
     // Runs `top -l 1 -o rsize -stats pid,rsize,cpu,command` and reads its process lines.
@@ -33,6 +36,7 @@ public:
 private:
     double m_frameworkVersion;
     QString m_osascript;
+    QString m_procRoot;
 };
 
 } // namespace Kalvoren

@@ -4,6 +4,8 @@
 #include <QFile>
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace Kalvoren {
 namespace {
@@ -61,20 +63,26 @@ std::optional<quint64> readNumber(const QString &path, bool *unlimited = nullptr
     return value;
 }
 
-quint64 statField(const QString &path, QByteArrayView name)
+// The named fields of a memory.stat file ("name value" lines); absent ones stay 0.
+using StatField = std::pair<QByteArrayView, quint64 *>;
+void readStatFields(const QString &path, std::initializer_list<StatField> fields)
 {
     const std::optional<QByteArray> text = readSmallFile(path);
     if (!text)
-        return 0;
+        return;
     for (const QByteArray &line : text->split('\n')) {
         const qsizetype space = line.indexOf(' ');
-        if (space <= 0 || QByteArrayView(line).first(space) != name)
+        if (space <= 0)
             continue;
-        bool ok = false;
-        const quint64 value = line.mid(space + 1).trimmed().toULongLong(&ok);
-        return ok ? value : 0;
+        const QByteArrayView name = QByteArrayView(line).first(space);
+        for (const auto &[wanted, value] : fields) {
+            if (name != wanted)
+                continue;
+            bool ok = false;
+            const quint64 parsed = line.mid(space + 1).trimmed().toULongLong(&ok);
+            *value = ok ? parsed : 0;
+        }
     }
-    return 0;
 }
 
 void addLevels(const std::optional<CgroupMount> &mount, const std::optional<QString> &path,
@@ -101,8 +109,10 @@ void addLevels(const std::optional<CgroupMount> &mount, const std::optional<QStr
         level.usageBytes = *usage;
         // v1's memory.stat counts the level alone in inactive_file and the level with its
         // children in total_inactive_file, which is what usage_in_bytes counts too.
-        level.inactiveFileBytes = statField(directory + QLatin1String("/memory.stat"),
-                                            v2 ? "inactive_file" : "total_inactive_file");
+        readStatFields(directory + QLatin1String("/memory.stat"),
+                       { { v2 ? "inactive_file" : "total_inactive_file",
+                           &level.inactiveFileBytes },
+                         { v2 ? "active_file" : "total_active_file", &level.activeFileBytes } });
         levels->push_back(level);
     }
 }
@@ -208,6 +218,9 @@ std::optional<MemoryRoom> memoryRoomFrom(const MemInfo &info,
 {
     if (!info.memTotal)
         return std::nullopt;
+    auto bytes = [](std::optional<quint64> kb) {
+        return kb ? std::optional<quint64>(*kb * 1024) : std::nullopt;
+    };
     MemoryRoom room;
     // MemAvailable is the kernel's own estimate of what can be taken without swapping
     // (Documentation/filesystems/proc.rst); without it only MemFree is sure.
@@ -215,6 +228,15 @@ std::optional<MemoryRoom> memoryRoomFrom(const MemInfo &info,
     room.availableBytes = std::min(availableKb, *info.memTotal) * 1024;
     room.limitBytes = *info.memTotal * 1024;
     room.boundBy = QStringLiteral("memory");
+    room.memFreeBytes = bytes(info.memFree);
+    room.memAvailableBytes = bytes(info.memAvailable);
+    room.swapFreeBytes = bytes(info.swapFree);
+    if (info.activeFile && info.inactiveFile)
+        room.fileCacheBytes = (*info.activeFile + *info.inactiveFile) * 1024;
+    if (info.memFree && room.fileCacheBytes) {
+        room.reclaim = ReclaimScope { *room.memFreeBytes, *room.fileCacheBytes,
+                                      *info.inactiveFile * 1024 };
+    }
     for (const CgroupLevel &level : levels) {
         // The working set as the kernel sees it before reclaim gives up: what is charged,
         // less the inactive page cache it can still drop.
@@ -226,8 +248,23 @@ std::optional<MemoryRoom> memoryRoomFrom(const MemInfo &info,
             room.limitBytes = level.limitBytes;
             room.boundBy = level.directory;
         }
+        // A level fills up before the machine when less is left under its limit; reclaim
+        // then comes out of the page cache charged to it.
+        const quint64 unused = level.limitBytes - std::min(level.limitBytes, level.usageBytes);
+        if (room.reclaim && unused < room.reclaim->freeBytes) {
+            room.reclaim = ReclaimScope { unused, level.activeFileBytes + level.inactiveFileBytes,
+                                          level.inactiveFileBytes };
+        }
     }
     return room;
+}
+
+std::optional<MemoryRoom> readMemoryRoom(const QString &procRoot)
+{
+    const std::optional<QByteArray> meminfo = readSmallFile(procRoot + QLatin1String("/meminfo"));
+    if (!meminfo)
+        return std::nullopt;
+    return memoryRoomFrom(parseMemInfo(*meminfo), readCgroupLevels(procRoot));
 }
 
 } // namespace Kalvoren

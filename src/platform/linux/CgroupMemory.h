@@ -47,16 +47,24 @@ struct CgroupLevel
     quint64 limitBytes = 0;
     quint64 usageBytes = 0;        // what the kernel charges, page cache included
     quint64 inactiveFileBytes = 0; // page cache the kernel drops before it fails a charge
+    quint64 activeFileBytes = 0;   // page cache it deactivates, then drops, after that
 };
 
 // Reads the limited levels of both hierarchies (v1 memory.limit_in_bytes and
-// memory.usage_in_bytes, v2 memory.max and memory.current, and inactive_file from memory.stat).
-// Levels without a limit are left out. procRoot holds self/cgroup and self/mountinfo.
+// memory.usage_in_bytes, v2 memory.max and memory.current, and the file LRU lists from
+// memory.stat). Levels without a limit are left out. procRoot holds self/cgroup and
+// self/mountinfo.
 std::vector<CgroupLevel> readCgroupLevels(const QString &procRoot);
 
 // What may still be taken: MemAvailable (MemFree on kernels without it) against MemTotal,
-// narrowed by every cgroup level's limit less its working set. Empty without MemTotal.
+// narrowed by every cgroup level's limit less its working set. The reclaim scope is the
+// machine or the level with the least unused room, whichever fills first. Empty without
+// MemTotal.
 std::optional<MemoryRoom> memoryRoomFrom(const MemInfo &info,
                                          const std::vector<CgroupLevel> &levels);
+
+// memoryRoomFrom over procRoot/meminfo and the cgroups procRoot names; for platforms that
+// keep no reader of their own open.
+std::optional<MemoryRoom> readMemoryRoom(const QString &procRoot);
 
 } // namespace Kalvoren

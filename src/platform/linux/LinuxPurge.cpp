@@ -77,14 +77,18 @@ QString LinuxPlatform::purgeHelper() const
 PurgeLaunch purgeLaunch(bool isRoot, PurgeElevation elevation, const QString &helper,
                         const QString &installedHelper)
 {
+    // Compaction frees nothing and, right after gigabytes of page cache were dropped, takes
+    // seconds; the kernel compacts by itself where it needs to.
+    const QString noCompact = QStringLiteral("--no-compact");
     if (isRoot)
-        return { helper, {}, QString() };
+        return { helper, { noCompact }, QString() };
     if (elevation != PurgeElevation::Pkexec) {
         return { QString(), {},
-                 QStringLiteral("purge skipped: it needs root; turn on purgeWithPkexec in the "
-                                "settings to ask for it through pkexec") };
+                 QStringLiteral("Purge skipped: dropping the page cache needs root. Run as root, "
+                                "or set purgeWithPkexec=true in ~/.config/Kalvoren/Kalvoren.conf "
+                                "(or pass --pkexec) to ask for it through pkexec.") };
     }
-    return { QStringLiteral("pkexec"), { installedHelper }, QString() };
+    return { QStringLiteral("pkexec"), { installedHelper, noCompact }, QString() };
 }
 
 PurgeResult LinuxPlatform::purge(PurgeElevation elevation)

@@ -70,6 +70,10 @@ std::optional<quint64> *memInfoField(MemInfo &info, QByteArrayView name)
         return &info.zswap;
     if (name == "Zswapped")
         return &info.zswapped;
+    if (name == "Active(file)")
+        return &info.activeFile;
+    if (name == "Inactive(file)")
+        return &info.inactiveFile;
     return nullptr;
 }
 

@@ -26,6 +26,9 @@ struct MemInfo
     std::optional<quint64> swapFree;
     std::optional<quint64> zswap;    // kernels from 6.5 with zswap
     std::optional<quint64> zswapped;
+    // What the optimizer plans with: the page cache on the file LRU lists.
+    std::optional<quint64> activeFile;   // Active(file), since 2.6.28
+    std::optional<quint64> inactiveFile; // Inactive(file)
 };
 
 // Page-in and page-out totals from /proc/vmstat, in kB (pgpgin, pgpgout).
