@@ -1,7 +1,6 @@
 #include "OptimizerRun.h"
 
 #include <QDebug>
-#include <QFile>
 
 #include <sys/mman.h>
 
@@ -101,7 +100,7 @@ BlockAllocator BlockAllocator::system()
              [](void *block) { std::free(block); } };
 }
 
-void *doFree(quint64 size, std::atomic<quint64> &touchedBytes, const BlockAllocator &allocator)
+void *takeAndTouchBlock(quint64 size, std::atomic<quint64> &touchedBytes, const BlockAllocator &allocator)
 {
     void *block = nullptr;
     try {
@@ -115,29 +114,6 @@ void *doFree(quint64 size, std::atomic<quint64> &touchedBytes, const BlockAlloca
                                                                           exception.what()));
     }
     return block;
-}
-
-bool doInactive(quint32 size, const QString &path, std::atomic<quint64> &progressBytes)
-{
-    std::unique_ptr<char, decltype(&std::free)> buffer(
-            static_cast<char *>(std::malloc(touchStride)), &std::free);
-    if (!buffer)
-        return false;
-    FILE *file = std::fopen(QFile::encodeName(path).constData(), "w");
-    if (!file)
-        return false;
-    bool ok = true;
-    quint64 left = size;
-    while (ok && left >= touchStride) {
-        ok = std::fwrite(buffer.get(), 1, touchStride, file) == touchStride;
-        progressBytes.fetch_add(touchStride, std::memory_order_relaxed);
-        left -= touchStride;
-    }
-    if (ok && left > 0) {
-        ok = std::fwrite(buffer.get(), 1, left, file) == left;
-        progressBytes.fetch_add(left, std::memory_order_relaxed);
-    }
-    return std::fclose(file) == 0 && ok;
 }
 
 quint64 plannedTouchBytes(const OptimizerResult &result)
@@ -216,7 +192,7 @@ OptimizerResult runOptimizer(const OptimizerEnvironment &environment,
                 break;
             }
         }
-        blocks[i] = doFree(size, touchedBytes, environment.allocator);
+        blocks[i] = takeAndTouchBlock(size, touchedBytes, environment.allocator);
         beforeLast = now;
         lastSize = blocks[i] ? size : 0;
         if (blocks[i]) {

@@ -27,15 +27,11 @@ struct BlockAllocator
 // byte, adding 4096 to touchedBytes per written byte. Null when the allocation failed; the
 // progress does not move then. On Linux the pages are first faulted in a run at a time
 // (MADV_POPULATE_WRITE), and a large block is shared with a second thread, so that both
-// cores work and the kernel is not entered once per page. A std::exception on the way is logged as
-// "Exception - Exception <type>, Reason <what>, " and the block returned as far as obtained.
-void *doFree(quint64 size, std::atomic<quint64> &touchedBytes, const BlockAllocator &allocator);
-
-// Writes size bytes from an uninitialised 4096-byte buffer to path (created or truncated), in
-// whole 4096-byte writes and then the rest, adding each write's length to progressBytes.
-// False when the file cannot be written. Nothing in the program calls it; kept for callers
-// that want inactive file pages made on purpose.
-bool doInactive(quint32 size, const QString &path, std::atomic<quint64> &progressBytes);
+// cores work and the kernel is not entered once per page. A std::exception on the way is
+// logged as "Exception - Exception <type>, Reason <what>, " and the block returned as far as
+// obtained.
+void *takeAndTouchBlock(quint64 size, std::atomic<quint64> &touchedBytes,
+                        const BlockAllocator &allocator);
 
 struct OptimizerResult;
 

@@ -77,9 +77,6 @@ private slots:
     void noRoomKnownKeepsThePlan();
     void stopsWhenReclaimStopsPaying_data();
     void stopsWhenReclaimStopsPaying();
-    void doInactiveWritesTheSize_data();
-    void doInactiveWritesTheSize();
-    void doInactiveReportsAnUnwritablePath();
 };
 
 void TestOptimizerRun::oneBlockCountsWholeStrides()
@@ -88,7 +85,7 @@ void TestOptimizerRun::oneBlockCountsWholeStrides()
     std::atomic<quint64> touched { 0 };
     RecordingAllocator recorder;
     const BlockAllocator allocator = recorder.allocator();
-    void *block = doFree(65000000, touched, allocator);
+    void *block = takeAndTouchBlock(65000000, touched, allocator);
     QVERIFY(block);
     QCOMPARE(touched.load(), quint64(65003520));
     // Every stride got its byte.
@@ -98,7 +95,7 @@ void TestOptimizerRun::oneBlockCountsWholeStrides()
     allocator.release(block);
 
     touched = 0;
-    block = doFree(0, touched, allocator);
+    block = takeAndTouchBlock(0, touched, allocator);
     QCOMPARE(touched.load(), quint64(0));
     allocator.release(block);
 }
@@ -345,37 +342,6 @@ void TestOptimizerRun::stopsWhenReclaimStopsPaying()
     QVERIFY2(result.bytesTouched >= stopsFromMib * mib, qPrintable(QString::number(
                                                                 result.bytesTouched)));
     QVERIFY(result.bytesTouched < stopsFromMib * mib + 2 * result.blockSize);
-}
-
-void TestOptimizerRun::doInactiveWritesTheSize_data()
-{
-    QTest::addColumn<quint32>("size");
-    QTest::newRow("empty") << quint32(0);
-    QTest::newRow("one page") << quint32(4096);
-    QTest::newRow("pages and a rest") << quint32(3 * 4096 + 123);
-    QTest::newRow("less than a page") << quint32(17);
-}
-
-void TestOptimizerRun::doInactiveWritesTheSize()
-{
-    QFETCH(quint32, size);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("inactive"));
-    QFile stale(path);
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write(QByteArray(100000, 'x')); // truncated, not appended to
-    stale.close();
-    std::atomic<quint64> progress { 0 };
-    QVERIFY(doInactive(size, path, progress));
-    QCOMPARE(QFileInfo(path).size(), qint64(size));
-    QCOMPARE(progress.load(), quint64(size));
-}
-
-void TestOptimizerRun::doInactiveReportsAnUnwritablePath()
-{
-    std::atomic<quint64> progress { 0 };
-    QVERIFY(!doInactive(4096, QStringLiteral("/nonexistent-dir/inactive"), progress));
-    QCOMPARE(progress.load(), quint64(0));
 }
 
 QTEST_GUILESS_MAIN(TestOptimizerRun)
