@@ -80,7 +80,8 @@ double coreLoop(const PlanCase &c)
 {
     BenchmarkObserver quiet;
     std::atomic<bool> cancel { false };
-    const BenchmarkResult result = runBenchmark({ c.totalMb, c.count }, std::nullopt, cancel, quiet);
+    const BenchmarkResult result =
+        runBenchmark({ c.totalMb, c.count }, std::nullopt, cancel, quiet);
     return result.seconds;
 }
 

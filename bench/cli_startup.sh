@@ -31,6 +31,9 @@ for ((b = 0; b < batches; b++)); do
         "$(awk -v t="$stats" -v n="$runs" 'BEGIN { print 1000 * t / n }')" \
         "$(awk -v t="$version" -v n="$runs" 'BEGIN { print 1000 * t / n }')"
 done
-echo "median CPU ratio, kalvoren stats / qtpaths6 --version:     $(printf '%s\n' "${stats_ratios[@]}" | median) (goal <= 1.2)"
-echo "median CPU ratio, kalvoren --version / qtpaths6 --version: $(printf '%s\n' "${version_ratios[@]}" | median)"
-echo "shared libraries loaded by kalvoren: $(ldd "$kalvoren" | wc -l) (qtpaths6: $(ldd "$baseline" | wc -l))"
+stats_median=$(printf '%s\n' "${stats_ratios[@]}" | median)
+version_median=$(printf '%s\n' "${version_ratios[@]}" | median)
+echo "median CPU ratio, kalvoren stats / qtpaths6 --version:     $stats_median (goal <= 1.2)"
+echo "median CPU ratio, kalvoren --version / qtpaths6 --version: $version_median"
+echo "shared libraries loaded by kalvoren: $(ldd "$kalvoren" | wc -l)" \
+    "(qtpaths6: $(ldd "$baseline" | wc -l))"

@@ -125,7 +125,8 @@ int main(int argc, char **argv)
     const int samples = iterations * rounds;
     const std::optional<MemorySample> sample = platform.readMemory();
     std::printf("sources: pressure %s, %lld zram device(s) set up\n",
-                sample && sample->pressure ? "yes" : "no", (long long)(sample ? sample->zram.size() : 0));
+                sample && sample->pressure ? "yes" : "no",
+                (long long)(sample ? sample->zram.size() : 0));
     std::printf("bare read of /proc/meminfo + /proc/vmstat: %8.2f us (median of %d rounds)\n",
                 median(bare) / 1000, rounds);
     std::printf("bare read of every source:                 %8.2f us\n", median(bareAll) / 1000);

@@ -45,9 +45,9 @@ void DesktopNotifier::notify(const QString &summary, const QString &body,
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(service), QLatin1String(path),
                                                        QLatin1String(interface),
                                                        QStringLiteral("Notify"));
-    // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout (Desktop
-    // Notifications Specification). "default-action" is also what a click on the notification
-    // itself invokes.
+    // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout: the
+    // freedesktop notification protocol. "default-action" is also what a click on the
+    // notification itself invokes.
     call << QStringLiteral("Kalvoren") << m_lastId << QStringLiteral("kalvoren") << summary << body
          << QStringList { QLatin1String(actionKey), actionLabel }
          << QVariantMap { { QStringLiteral("urgency"), QVariant::fromValue(uchar(2)) } }

@@ -44,8 +44,8 @@ struct Interface
 
 // Creates the parts and windows and connects them: the sampler's subscribers in the order a
 // sample shows its effects (the four texts, the log, the total and the further figures, the
-// pie and the charts, the icons), the buttons, the menu and the notices. Start-up (AppController::start) is the
-// caller's.
+// pie and the charts, the icons), the buttons, the menu and the notices. Start-up
+// (AppController::start) is the caller's.
 std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform);
 
 } // namespace Kalvoren

@@ -13,6 +13,9 @@
 #include "stats/MemorySampler.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <malloc.h>
 
 namespace Kalvoren {
 
@@ -45,6 +48,9 @@ int desktopMain(int argc, char **argv)
     // The first icon refresh (in the first sample) shows the window: hidden under a tray
     // icon when there is a tray, or as an ordinary window when there is none.
     ui->controller->start();
+    // Start-up (fonts, the first windows, the bus) leaves freed memory inside the heap that
+    // the allocator keeps; hand it back once the program has settled, as it then idles for hours.
+    QTimer::singleShot(5000, &app, [] { malloc_trim(0); });
     const int status = app.exec();
     // The interface goes first: its workers are cancelled and joined while the application
     // object still exists.

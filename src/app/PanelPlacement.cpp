@@ -10,8 +10,12 @@ namespace {
 // Squared distance from a point to a rectangle; 0 inside it.
 qint64 distanceSquared(QPoint p, const QRect &r)
 {
-    const qint64 dx = p.x() < r.left() ? r.left() - p.x() : p.x() > r.right() ? p.x() - r.right() : 0;
-    const qint64 dy = p.y() < r.top() ? r.top() - p.y() : p.y() > r.bottom() ? p.y() - r.bottom() : 0;
+    const qint64 dx = p.x() < r.left()    ? r.left() - p.x()
+                      : p.x() > r.right() ? p.x() - r.right()
+                                          : 0;
+    const qint64 dy = p.y() < r.top()      ? r.top() - p.y()
+                      : p.y() > r.bottom() ? p.y() - r.bottom()
+                                           : 0;
     return dx * dx + dy * dy;
 }
 

@@ -70,7 +70,8 @@ BenchmarkResult runBenchmark(const BenchmarkInputs &inputs, std::optional<quint3
     } catch (const std::exception &e) {
         result.outcome = BenchmarkOutcome::Failed;
         result.seconds = 0;
-        observer.problem(benchmarkExceptionText(exceptionName(e), QString::fromLocal8Bit(e.what())));
+        observer.problem(
+            benchmarkExceptionText(exceptionName(e), QString::fromLocal8Bit(e.what())));
         return result;
     }
 }

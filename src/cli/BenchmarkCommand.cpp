@@ -159,7 +159,8 @@ int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
         }
         const MemoryFigures figures = figuresFromSample(*sample);
         inputs.totalMb = suggestedTotalMb(figures.Free, figures.Inactive, limit);
-        printLine(context.streams.out, QStringLiteral("Suggested total: %1 MB").arg(inputs.totalMb));
+        printLine(context.streams.out,
+                  QStringLiteral("Suggested total: %1 MB").arg(inputs.totalMb));
         if (options.count.isEmpty())
             return ExitOk;
     } else {

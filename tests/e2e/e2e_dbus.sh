@@ -7,9 +7,7 @@ KALVOREN=$1
 HERE=$(cd "$(dirname "$0")" && pwd)
 source "$HERE/lib.sh"
 
-for tool in gdbus dbus-send dbus-launch dbus-daemon xdotool; do
-    command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
-done
+e2e_require gdbus dbus-send dbus-launch dbus-daemon xdotool
 
 WORK=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$WORK"' EXIT

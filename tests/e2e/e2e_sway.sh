@@ -10,9 +10,7 @@ set -uo pipefail
 KALVOREN=${1:?path to kalvoren}
 source "$(dirname "$0")/lib.sh"
 
-for tool in sway swaybar swaymsg grim wtype jq gdbus dbus-run-session; do
-    command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
-done
+e2e_require sway swaybar swaymsg grim wtype jq gdbus dbus-run-session
 ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
     e2e_skip "Qt's Wayland platform (qt6-wayland) is not installed"
 
@@ -66,14 +64,6 @@ fail() {
     exit 1
 }
 
-wait_until() {
-    local i
-    for i in $(seq 1 100); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 # One output of 1280 x 800, swaybar at the top with its tray, and the session's addresses
 # written where the test reads them.

@@ -7,9 +7,7 @@ set -uo pipefail
 KALVOREN=${1:?path to kalvoren}
 source "$(dirname "$0")/lib.sh"
 
-for tool in xdotool xwininfo trayer dbus-launch; do
-    command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
-done
+e2e_require xdotool xwininfo trayer dbus-launch
 
 fail() {
     echo "FAIL: $*"
@@ -24,15 +22,6 @@ trap 'e2e_cleanup; rm -rf "$WORK"' EXIT
 # The panel: a large viewable window of ours.
 panel() { e2e_kalvoren_windows | awk '$4 > 100 && $5 > 100' | head -n 1; }
 
-# wait_until COMMAND...: retries for up to ten seconds.
-wait_until() {
-    local i
-    for i in $(seq 1 100); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 has_tray_icon() { [[ -n "$(e2e_tray_icon)" ]]; }
 has_panel() { [[ -n "$(panel)" ]]; }
 no_panel() { [[ -z "$(panel)" ]]; }

@@ -7,9 +7,7 @@ set -uo pipefail
 KALVOREN=${1:?path to kalvoren}
 source "$(dirname "$0")/lib.sh"
 
-for tool in openbox xfce4-panel xdotool xprop xwininfo dbus-launch gdbus; do
-    command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
-done
+e2e_require openbox xfce4-panel xdotool xprop xwininfo dbus-launch gdbus
 
 WORK=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$WORK"' EXIT
@@ -21,26 +19,8 @@ fail() {
     exit 1
 }
 
-wait_until() {
-    local i
-    for i in $(seq 1 100); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
-# Lines "ID X Y W H" for every viewable window of the program.
-kalvoren_windows() {
-    local id info
-    for id in $(xdotool search --class kalvoren 2>/dev/null); do
-        info=$(xwininfo -id "$id" 2>/dev/null) || continue
-        grep -q 'Map State: IsViewable' <<<"$info" || continue
-        awk -v id="$id" '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-            /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print id, x, y, w, h}' <<<"$info"
-    done
-}
-panel() { kalvoren_windows | awk '$4 > 100 && $5 > 200' | head -n 1; }
+panel() { e2e_kalvoren_windows | awk '$4 > 100 && $5 > 200' | head -n 1; }
 has_panel() { [[ -n "$(panel)" ]]; }
 no_panel() { [[ -z "$(panel)" ]]; }
 
@@ -153,7 +133,7 @@ xdotool mousemove "$CLICK_X" "$CLICK_Y" click 3
 wait_until host_menu || fail "the right click did not open the menu"
 sleep 0.5
 # The host draws the menu: Kalvoren must not open a second one of its own.
-[[ -z "$(kalvoren_windows | awk '$4 > 100')" ]] || fail "Kalvoren opened a menu of its own too"
+[[ -z "$(e2e_kalvoren_windows | awk '$4 > 100')" ]] || fail "Kalvoren opened a menu of its own too"
 e2e_screenshot e2e_xfce_menu
 xdotool key Escape
 

@@ -21,6 +21,24 @@ e2e_skip() {
     exit 77
 }
 
+# e2e_require TOOL...: skips the test when a tool it drives is not installed.
+e2e_require() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || e2e_skip "$tool is not installed"
+    done
+}
+
+# wait_until COMMAND...: retries for up to ten seconds.
+wait_until() {
+    local i
+    for i in $(seq 1 100); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 e2e_start_display() {
     command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed"
     # A random display number, not the lowest free one: a server that a previous test has

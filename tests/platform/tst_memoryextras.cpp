@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/PressureStall.h"
 #include "platform/linux/ZramDevices.h"
+#include "../support/TestData.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,19 +17,10 @@ namespace {
 
 QByteArray readData(const QString &name)
 {
-    QFile file(QStringLiteral(KALVOREN_TEST_DATA "/linux/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return file.readAll();
+    return KalvorenTest::testData(QStringLiteral("linux/") + name);
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using KalvorenTest::writeFile;
 
 const QByteArray capturedPressure = readData(QStringLiteral("kalvoren-ci-6.18.pressure"));
 const QByteArray capturedMmStat = readData(QStringLiteral("sys/kalvoren-ci-6.18-lz4.mm_stat"));

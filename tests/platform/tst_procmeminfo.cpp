@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ProcMemInfo.h"
 #include "stats/MemoryFigures.h"
+#include "../support/TestData.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,10 +13,7 @@ namespace {
 
 QByteArray readData(const QString &name)
 {
-    QFile file(QStringLiteral(KALVOREN_TEST_DATA "/linux/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return file.readAll();
+    return KalvorenTest::testData(QStringLiteral("linux/") + name);
 }
 
 // The "Mem:" row of procps' free -b for the same file: total, used, free, ...
@@ -34,12 +32,7 @@ QList<quint64> freeRow(const QString &meminfoName)
     return values;
 }
 
-void writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-}
+using KalvorenTest::writeFile;
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "platform/commands/Kesh.h"
 #include "stats/MemoryFigures.h"
 #include "stats/MemorySampler.h"
+#include "../support/TestData.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,10 +25,7 @@ constexpr int threadCount = 4;
 
 QString fixture(const char *name)
 {
-    QFile file(QStringLiteral(KALVOREN_TEST_DATA "/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(KalvorenTest::testData(QLatin1String(name)));
 }
 
 // Hands out two captured vm_stat texts in turn.

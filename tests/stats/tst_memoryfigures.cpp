@@ -1,5 +1,6 @@
 #include "platform/commands/Kesh.h"
 #include "stats/MemoryFigures.h"
+#include "../support/TestData.h"
 #include "../support/WorkedExample.h"
 
 #include <QFile>
@@ -15,10 +16,7 @@ namespace {
 
 QString readData(const QString &name)
 {
-    QFile file(QStringLiteral(KALVOREN_TEST_DATA "/vm_stat/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(KalvorenTest::testData(QStringLiteral("vm_stat/") + name));
 }
 
 } // namespace
