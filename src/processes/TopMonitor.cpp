@@ -450,10 +450,6 @@ QVariant TopMonitor::headerData(int section, Qt::Orientation orientation, int ro
         // Figures are looked at largest first, names from A.
         return int(section == CpuColumn || section == ResidentSizeColumn ? Qt::DescendingOrder
                                                                           : Qt::AscendingOrder);
-    case Qt::TextAlignmentRole:
-        if (section != UserColumn && section != CommandColumn)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return {};
     }
