@@ -292,14 +292,32 @@ private slots:
         QCOMPARE(platform.requests, QStringList({ "force 20", "quit 20" }));
     }
 
+    void selectionClearsWhenTheProcessEnds_data()
+    {
+        QTest::addColumn<qint64>("laterPid");
+        QTest::addColumn<quint64>("laterStart");
+        QTest::newRow("ended, another process in its row") << qint64(40) << quint64(500);
+        // A new process that got the same pid is not the one the user picked.
+        QTest::newRow("ended, its pid taken by a new process") << qint64(20) << quint64(900);
+    }
     void selectionClearsWhenTheProcessEnds()
     {
+        QFETCH(qint64, laterPid);
+        QFETCH(quint64, laterStart);
+        const auto process = [](qint64 pid, const char *command, quint64 start, int mib) {
+            ProcessRow row;
+            row.pid = pid;
+            row.command = QString::fromLatin1(command);
+            row.startTime = start;
+            row.residentBytes = quint64(mib) << 20;
+            return row;
+        };
         FakePlatform platform;
         TopMonitor monitor(&platform);
-        refreshWith(monitor, platform, FakePlatform::topWith({ { 10, "a" }, { 20, "b" } }));
+        monitor.applyLines({ process(10, "a", 100, 9), process(20, "b", 200, 5) });
         monitor.selectRow(1);
         QSignalSpy status(&monitor, &TopMonitor::statusMessage);
-        refreshWith(monitor, platform, FakePlatform::topWith({ { 10, "a" }, { 40, "d" } }));
+        monitor.applyLines({ process(10, "a", 100, 9), process(laterPid, "d", laterStart, 5) });
         QVERIFY(monitor.selectionModel()->selectedRows().isEmpty());
         QVERIFY(monitor.selectedPid().isEmpty());
         QCOMPARE(status.count(), 1);
