@@ -278,7 +278,8 @@ void TestOptimizationNotices::memoryChangeText_data()
                           << "Free memory: 612.50\u00a0MB \u2192 100.00\u00a0MB "
                              "(-512.50\u00a0MB)";
     QTest::newRow("unchanged") << true << 100 * mb << 100 * mb + 100
-                               << "Free memory: 100.00\u00a0MB \u2192 100.00\u00a0MB (0.00\u00a0MB)";
+                               << "Free memory: 100.00\u00a0MB \u2192 100.00\u00a0MB "
+                                  "(0.00\u00a0MB)";
     QTest::newRow("no figures before") << false << 0.0 << 2048 * mb
                                        << "Free memory: 2048.00\u00a0MB";
     // Beyond 4 GiB, where 32-bit byte counts would wrap.
