@@ -30,6 +30,14 @@ _kalvoren()
             compopt -o filenames 2>/dev/null
             return
             ;;
+        --user)
+            COMPREPLY=($(compgen -u -- "$cur"))
+            return
+            ;;
+        --sort)
+            COMPREPLY=($(compgen -W "rss cpu pid command" -- "$cur"))
+            return
+            ;;
         --quit)
             _kalvoren_pids own "$cur"
             return
@@ -56,7 +64,7 @@ _kalvoren()
     case $command in
         stats) options="--all --json --vm-stat --interval --count --from --root" ;;
         optimize) options="--here --json --no-purge --pkexec" ;;
-        processes) options="--json --from --quit --force-quit" ;;
+        processes) options="--json --user --sort --from --quit --force-quit" ;;
         benchmark) options="--total --count --suggest" ;;
         *) options="--help --version" ;;
     esac

@@ -45,14 +45,15 @@ void AppController::createNotices()
 {
     // Children of the main window, so they go with it; they stay windows of their own.
     m_noticeBeforeRun = new OptimizationNotice(tr("Optimize Memory"), noticeBeforeRunText(),
-                                               tr("Do not show this notice again"), mainWindow);
+                                               tr("Do not show this notice again"),
+                                               OptimizationNotice::Buttons::OkCancel, mainWindow);
     m_noticeBeforeRun->setObjectName(QStringLiteral("OptiInfo1"));
     m_noticeBeforeRun->checkBox()->setObjectName(QStringLiteral("OptiInfo1ChkBox"));
     connect(m_noticeBeforeRun->okButton(), &QPushButton::clicked, this,
             &AppController::confirmNoticeBeforeRun);
     m_noticeAfterRun = new OptimizationNotice(tr("Memory Optimized"), noticeAfterRunText(),
                                               tr("Do not show this after an optimization"),
-                                              mainWindow);
+                                              OptimizationNotice::Buttons::Ok, mainWindow);
     m_noticeAfterRun->setObjectName(QStringLiteral("OptiInfo2"));
     m_noticeAfterRun->checkBox()->setObjectName(QStringLiteral("OptiInfo2ChkBox"));
     connect(m_noticeAfterRun->okButton(), &QPushButton::clicked, this,
@@ -114,9 +115,11 @@ void AppController::showNoticeAfterRun()
     if (hiddenInSettings("hideHelper2") || !m_noticeAfterRun)
         return;
     const QString change = memoryChangeText(before, takeMemorySnapshot());
+    // The run's own report keeps its numbers with their units too when the notice wraps.
+    const QString report = runReportText(lastOptimizerResult())
+                                   .replace(QStringLiteral(" MB"), QStringLiteral("\u00a0MB"));
     m_noticeAfterRun->textLabel()->setText(noticeAfterRunText() + QStringLiteral("\n\n")
-                                           + change + QStringLiteral("\n\n")
-                                           + runReportText(lastOptimizerResult()));
+                                           + change + QStringLiteral("\n\n") + report);
     centreAndShow(m_noticeAfterRun);
 }
 

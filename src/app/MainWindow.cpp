@@ -87,7 +87,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_statsView->setFixedSize(160, 160);
     m_mainButton->setObjectName(QStringLiteral("theMainButton"));
     m_progress->setObjectName(QStringLiteral("progress"));
-    m_progress->setTextVisible(false);
+    // How far a run got, as a percentage of what it planned to touch.
+    m_progress->setTextVisible(true);
+    m_progress->setFormat(QStringLiteral("%p%"));
     m_progress->setRange(0, progressScale);
     m_progress->setValue(0);
     m_progress->setVisible(false);

@@ -9,7 +9,8 @@
 namespace Kalvoren {
 
 OptimizationNotice::OptimizationNotice(const QString &title, const QString &text,
-                                       const QString &checkBoxText, QWidget *parent)
+                                       const QString &checkBoxText, Buttons buttons,
+                                       QWidget *parent)
     : QDialog(parent)
     , m_text(new QLabel(text))
     , m_checkBox(new QCheckBox(checkBoxText))
@@ -22,14 +23,19 @@ OptimizationNotice::OptimizationNotice(const QString &title, const QString &text
     m_text->setMinimumWidth(360);
     m_okButton->setDefault(true);
 
-    auto *buttons = new QDialogButtonBox;
-    buttons->addButton(m_okButton, QDialogButtonBox::AcceptRole);
+    auto *box = new QDialogButtonBox;
+    box->addButton(m_okButton, QDialogButtonBox::AcceptRole);
+    if (buttons == Buttons::OkCancel) {
+        m_cancelButton = box->addButton(QDialogButtonBox::Cancel);
+        connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    }
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(m_checkBox);
-    layout->addWidget(buttons);
+    layout->addWidget(box);
     // OK is answered by the controller (Enter presses it, being the default button);
-    // Escape and the close control reject, which only hides the panel and starts nothing.
+    // Cancel, Escape and the close control reject, which only hides the panel and starts
+    // nothing.
 }
 
 QString noticeBeforeRunText()
@@ -41,7 +47,8 @@ QString noticeBeforeRunText()
             "all back.\n\n"
             "While it runs the computer may be slow for a few seconds, and programs that "
             "sat idle may take a moment to answer afterwards. The progress bar in the "
-            "Kalvoren window shows how far it got; its Cancel button stops the run.");
+            "Kalvoren window shows how far it got; its Cancel button stops the run.\n\n"
+            "Closing this notice is the same as Cancel: nothing is started.");
 }
 
 QString noticeAfterRunText()

@@ -2,6 +2,7 @@
 
 #include "Cli.h"
 #include "platform/Platform.h"
+#include "platform/ProcessOrder.h"
 #include "platform/commands/TopText.h"
 
 #include <QFile>
@@ -12,12 +13,29 @@
 namespace Kalvoren {
 namespace {
 
+// --sort NAME: the key, and the order a person reads it in (figures largest first).
+struct SortName
+{
+    const char *name;
+    ProcessSortKey key;
+    Qt::SortOrder order;
+};
+
 struct ProcessesOptions
 {
     bool json = false;
     QString from;      // empty: the live system
     QString quitPid;   // --quit
     QString forcePid;  // --force-quit
+    QString user;      // --user: only this user's processes
+    const SortName *sort = nullptr; // --sort; the listing's own order without it
+};
+
+const SortName sortNames[] = {
+    { "rss", ProcessSortKey::ResidentSize, Qt::DescendingOrder },
+    { "cpu", ProcessSortKey::Cpu, Qt::DescendingOrder },
+    { "pid", ProcessSortKey::Pid, Qt::AscendingOrder },
+    { "command", ProcessSortKey::Command, Qt::AscendingOrder },
 };
 
 // The live list: the first sample primes the per-process CPU counters, so a second one a
@@ -86,6 +104,22 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
         } else if (arg == QLatin1String("--force-quit")) {
             if (!value(&options->forcePid))
                 return ExitUsage;
+        } else if (arg == QLatin1String("--user")) {
+            if (!value(&options->user))
+                return ExitUsage;
+        } else if (arg == QLatin1String("--sort")) {
+            QString name;
+            if (!value(&name))
+                return ExitUsage;
+            for (const SortName &known : sortNames) {
+                if (name == QLatin1String(known.name))
+                    options->sort = &known;
+            }
+            if (!options->sort) {
+                printError(context, QStringLiteral("--sort takes rss, cpu, pid or command, not "
+                                                   "'%1'").arg(name));
+                return ExitUsage;
+            }
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             printText(context.streams.out, processesUsage());
             return -1;
@@ -94,9 +128,16 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
         }
     }
     const int actions = int(!options->quitPid.isEmpty()) + int(!options->forcePid.isEmpty());
-    if (actions > 1 || (actions == 1 && (!options->from.isEmpty() || options->json))) {
+    const bool listing = !options->from.isEmpty() || options->json || !options->user.isEmpty()
+            || options->sort;
+    if (actions > 1 || (actions == 1 && listing)) {
         printError(context, QStringLiteral("--quit and --force-quit take one pid and stand "
                                            "alone"));
+        return ExitUsage;
+    }
+    if (!options->user.isEmpty() && !options->from.isEmpty()) {
+        printError(context, QStringLiteral("--user needs the live list: a saved top text names "
+                                           "no users"));
         return ExitUsage;
     }
     return ExitOk;
@@ -107,11 +148,15 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
 QString processesUsage()
 {
     return QStringLiteral(
-            "Usage: kalvoren processes [--json] [--from FILE|-]\n"
+            "Usage: kalvoren processes [--json] [--user NAME] [--sort KEY] [--from FILE|-]\n"
             "       kalvoren processes --quit PID | --force-quit PID\n"
             "Lists the processes once, largest resident memory first: pid, resident size,\n"
             "CPU % and command.\n\n"
-            "  --json            one JSON array of {pid, rsize, rsize_bytes, cpu, command}\n"
+            "  --json            one JSON array of {pid, rsize, rsize_bytes, cpu, command,\n"
+            "                    user}\n"
+            "  --user NAME       only the processes of user NAME (a login name or uid)\n"
+            "  --sort KEY        rss (largest first, the default), cpu (busiest first), pid\n"
+            "                    or command\n"
             "  --from FILE       read the output of 'top -l 1 -o rsize -stats\n"
             "                    pid,rsize,cpu,command' saved in FILE ('-': standard input)\n"
             "  --quit PID        ask the process's windows to close\n"
@@ -161,6 +206,13 @@ int runProcessesCommand(const QStringList &arguments, const CliContext &context)
         }
         lines = std::move(*rows);
     }
+    if (!options.user.isEmpty()) {
+        lines.removeIf([&options](const ProcessRow &row) {
+            return row.user != options.user && QString::number(row.uid) != options.user;
+        });
+    }
+    if (options.sort)
+        sortProcessRows(&lines, options.sort->key, options.sort->order);
     if (lines.isEmpty() && !options.from.isEmpty()) {
         const QString source = options.from == QLatin1String("-")
                 ? QStringLiteral("standard input") : options.from;

@@ -7,21 +7,28 @@
 namespace Kalvoren {
 namespace {
 
+// megabytesText formats floats the way the main window does. Here the figures go into a
+// notice whose text wraps, so the number and its unit are joined by a no-break space: a line
+// never ends in "-55.25" with "MB" on the next.
+QString megabytes(double bytes)
+{
+    return megabytesText(float(bytes)).replace(QLatin1Char(' '), QChar(0x00A0));
+}
+
 QString changeLine(const QString &label, std::optional<double> before, double after)
 {
     if (!before)
-        return QStringLiteral("%1: %2").arg(label, megabytesText(float(after)));
+        return QStringLiteral("%1: %2").arg(label, megabytes(after));
     return QStringLiteral("%1: %2 \u2192 %3 (%4)")
-            .arg(label, megabytesText(float(*before)), megabytesText(float(after)),
-                 signedMegabytesText(after - *before));
+            .arg(label, megabytes(*before), megabytes(after),
+                 signedMegabytesText(after - *before).replace(QLatin1Char(' '), QChar(0x00A0)));
 }
 
 } // namespace
 
 QString signedMegabytesText(double bytes)
 {
-    // megabytesText formats floats the way the main window does; the sign is ours, and a
-    // change that rounds to 0.00 shows no sign at all.
+    // The sign is ours, and a change that rounds to 0.00 shows no sign at all.
     const QString magnitude = megabytesText(float(bytes < 0 ? -bytes : bytes));
     if (magnitude == megabytesText(0))
         return magnitude;

@@ -20,9 +20,9 @@ struct MemorySnapshot
 };
 
 // The lines of the notice after a run: free and available memory before and after, with the
-// change, e.g. "Free memory: 812.40 MB -> 2410.22 MB (+1597.82 MB)", and the page cache
-// where both snapshots have it. Without a before snapshot (a run not started through the
-// button) only the figures after the run.
+// change, e.g. "Free memory: 812.40 MB -> 2410.22 MB (+1597.82 MB)", each number joined to its
+// unit by a no-break space, and the page cache where both snapshots have it. Without a before
+// snapshot (a run not started through the button) only the figures after the run.
 QString memoryChangeText(const std::optional<MemorySnapshot> &before,
                          const MemorySnapshot &after);
 

@@ -1,12 +1,15 @@
 #include "TopMonitor.h"
 
+#include "ProcessLabels.h"
 #include "TopObject.h"
 #include "platform/Platform.h"
-
-#include "platform/commands/TopText.h"
+#include "platform/ProcessOrder.h"
 
 #include <QCoreApplication>
+#include <QMultiHash>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace Kalvoren;
 
@@ -110,9 +113,63 @@ bool TopMonitor::poll()
 
 void TopMonitor::applyLines(const QList<ProcessRow> &lines)
 {
-    const int count = int(lines.size());
-    if (count == 0)
+    if (lines.isEmpty())
         return;
+    m_lines = lines;
+    if (m_orderFrozen && !m_topItems.empty())
+        updateInPlace();
+    else
+        arrange();
+}
+
+bool TopMonitor::shown(const ProcessRow &row) const
+{
+    return (m_showKernelThreads || !row.kernelThread) && processMatchesFilter(row, m_filterText);
+}
+
+namespace {
+
+ProcessSortKey sortKeyOf(int column)
+{
+    switch (column) {
+    case TopMonitor::PidColumn:
+        return ProcessSortKey::Pid;
+    case TopMonitor::UserColumn:
+        return ProcessSortKey::User;
+    case TopMonitor::CpuColumn:
+        return ProcessSortKey::Cpu;
+    case TopMonitor::CommandColumn:
+        return ProcessSortKey::Command;
+    default:
+        return ProcessSortKey::ResidentSize;
+    }
+}
+
+void sortRows(std::vector<const ProcessRow *> *rows, int column, Qt::SortOrder order)
+{
+    const ProcessSortKey key = sortKeyOf(column);
+    std::sort(rows->begin(), rows->end(), [key, order](const ProcessRow *a, const ProcessRow *b) {
+        return processBefore(*a, *b, key, order);
+    });
+}
+
+} // namespace
+
+void TopMonitor::arrange()
+{
+    std::vector<const ProcessRow *> rows;
+    rows.reserve(size_t(m_lines.size()));
+    for (const ProcessRow &line : std::as_const(m_lines)) {
+        if (shown(line))
+            rows.push_back(&line);
+    }
+    sortRows(&rows, m_sortColumn, m_sortOrder);
+    showRows(rows);
+}
+
+void TopMonitor::showRows(const std::vector<const ProcessRow *> &rows)
+{
+    const int count = int(rows.size());
     const int old = int(m_topItems.size());
     if (count < old) {
         beginRemoveRows(QModelIndex(), count, old - 1);
@@ -120,22 +177,94 @@ void TopMonitor::applyLines(const QList<ProcessRow> &lines)
         endRemoveRows();
     }
     const int kept = std::min(count, old);
-    for (int i = 0; i < kept; ++i) {
-        m_topItems[size_t(i)]->setRow(lines.at(i));
-    }
+    for (int i = 0; i < kept; ++i)
+        m_topItems[size_t(i)]->setRow(*rows[size_t(i)]);
     if (count > old) {
         beginInsertRows(QModelIndex(), old, count - 1);
         m_topItems.reserve(size_t(count));
         for (int i = old; i < count; ++i) {
             auto row = std::make_unique<TopObject>();
-            row->setRow(lines.at(i));
+            row->setRow(*rows[size_t(i)]);
             m_topItems.push_back(std::move(row));
         }
         endInsertRows();
     }
     if (kept > 0)
-        emit dataChanged(index(0, 0), index(kept - 1, columnCount() - 1), { Qt::DisplayRole });
+        emit dataChanged(index(0, 0), index(kept - 1, columnTotal - 1), { Qt::DisplayRole });
     followSelection();
+}
+
+void TopMonitor::updateInPlace()
+{
+    // Each process of the refresh by pid; a pid can repeat in a saved text.
+    QMultiHash<qint64, qsizetype> byPid;
+    byPid.reserve(m_lines.size());
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        byPid.insert(m_lines.at(i).pid, i);
+    std::vector<bool> taken(size_t(m_lines.size()), false);
+    for (const std::unique_ptr<TopObject> &item : m_topItems) {
+        if (item->ended())
+            continue;
+        bool found = false;
+        for (auto it = byPid.constFind(item->row().pid);
+             it != byPid.constEnd() && it.key() == item->row().pid; ++it) {
+            const ProcessRow &line = m_lines.at(*it);
+            if (!taken[size_t(*it)] && line.startTime == item->row().startTime) {
+                taken[size_t(*it)] = true;
+                item->setRow(line);
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            item->setEnded();
+    }
+    emit dataChanged(index(0, 0), index(int(m_topItems.size()) - 1, columnTotal - 1),
+                     { Qt::DisplayRole });
+
+    std::vector<const ProcessRow *> started;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (!taken[size_t(i)] && shown(m_lines.at(i)))
+            started.push_back(&m_lines.at(i));
+    }
+    if (!started.empty()) {
+        sortRows(&started, m_sortColumn, m_sortOrder);
+        const int old = int(m_topItems.size());
+        beginInsertRows(QModelIndex(), old, old + int(started.size()) - 1);
+        for (const ProcessRow *line : started) {
+            auto row = std::make_unique<TopObject>();
+            row->setRow(*line);
+            m_topItems.push_back(std::move(row));
+        }
+        endInsertRows();
+    }
+    followSelection();
+}
+
+void TopMonitor::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= columnTotal)
+        return;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    arrange();
+}
+
+void TopMonitor::setFilterText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed == m_filterText)
+        return;
+    m_filterText = trimmed;
+    arrange();
+}
+
+void TopMonitor::setShowKernelThreads(bool show)
+{
+    if (show == m_showKernelThreads)
+        return;
+    m_showKernelThreads = show;
+    arrange();
 }
 
 void TopMonitor::rememberSelection()
@@ -151,8 +280,16 @@ void TopMonitor::rememberSelection()
     const int row = rows.first().row();
     if (row < 0 || size_t(row) >= m_topItems.size())
         return;
-    m_selectedPid = m_topItems[size_t(row)]->pid();
-    m_selectedCommand = m_topItems[size_t(row)]->command();
+    const TopObject *item = m_topItems[size_t(row)].get();
+    if (item->ended()) {
+        m_selectedPid.clear();
+        m_selectedCommand.clear();
+        m_vanished = QStringLiteral("%1 (pid %2)").arg(item->command(), item->pid());
+        return;
+    }
+    m_selectedPid = item->pid();
+    m_selectedStartTime = item->row().startTime;
+    m_selectedCommand = item->command();
     m_vanished.clear();
 }
 
@@ -160,9 +297,12 @@ void TopMonitor::followSelection()
 {
     if (m_selectedPid.isEmpty())
         return;
+    const qint64 pid = m_selectedPid.toLongLong();
     int found = -1;
     for (size_t i = 0; i < m_topItems.size(); ++i) {
-        if (m_topItems[i]->pid() == m_selectedPid) {
+        const TopObject &item = *m_topItems[i];
+        if (item.row().pid == pid && item.row().startTime == m_selectedStartTime
+            && !item.ended()) {
             found = int(i);
             break;
         }
@@ -179,6 +319,10 @@ void TopMonitor::followSelection()
     }
     const QModelIndexList rows = m_selection->selectedRows();
     if (rows.size() != 1 || rows.first().row() != found) {
+        // Said before the selection moves: a view scrolls to its new current row at once,
+        // and the window wants to scroll from where the row was.
+        if (rows.size() == 1)
+            emit selectedRowMoved(rows.first().row(), found);
         m_selection->select(index(found, 0), QItemSelectionModel::ClearAndSelect
                                                      | QItemSelectionModel::Rows);
         m_selection->setCurrentIndex(index(found, 0), QItemSelectionModel::NoUpdate);
@@ -226,17 +370,38 @@ ProcessActionResult TopMonitor::onForceQuitProcess()
     return act(true);
 }
 
+namespace {
+
+// The identifier of each column, by position; see Column.
+constexpr int columnIdentifiers[TopMonitor::columnTotal] = { 2, 3, 4, 0, 1 };
+
+} // namespace
+
 QVariant TopMonitor::cellValue(const QString &identifier, int row) const
+{
+    // An identifier that is not a number reads as 0, like the resident size column.
+    return cellValue(identifier.toInt(), row);
+}
+
+QVariant TopMonitor::cellValue(int identifier, int row) const
 {
     if (row < 0 || size_t(row) >= m_topItems.size())
         return {};
     const TopObject *item = m_topItems[size_t(row)].get();
-    // An identifier that is not a number reads as 0, like the resident size column.
-    switch (identifier.toInt()) {
+    const ProcessRow &process = item->row();
+    const QString dash = QStringLiteral("\u2014");
+    switch (identifier) {
     case 0:
-        return residentSizeText(item->row().residentBytes);
+        return item->ended() ? dash : residentSizeLabel(process);
     case 1:
-        return item->command();
+        return item->ended() ? QStringLiteral("%1 (ended)").arg(process.command)
+                             : process.command;
+    case 2:
+        return process.pid > 0 ? item->pid() : dash;
+    case 3:
+        return process.user.isEmpty() ? dash : process.user;
+    case 4:
+        return item->ended() ? dash : QString::number(process.cpuPercent, 'f', 1);
     default:
         return {};
     }
@@ -249,7 +414,7 @@ int TopMonitor::rowCount(const QModelIndex &parent) const
 
 int TopMonitor::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : columnTotal;
 }
 
 QVariant TopMonitor::data(const QModelIndex &index, int role) const
@@ -257,14 +422,10 @@ QVariant TopMonitor::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     if (role == Qt::DisplayRole)
-        return cellValue(QString::number(index.column()), index.row());
-    if (role == Qt::TextAlignmentRole && index.column() == 0)
+        return cellValue(columnIdentifiers[index.column()], index.row());
+    if (role == Qt::TextAlignmentRole && index.column() != UserColumn
+        && index.column() != CommandColumn)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-    if (role == Qt::ToolTipRole) {
-        const TopObject *item = m_topItems[size_t(index.row())].get();
-        return QStringLiteral("pid %1, CPU %2%")
-                .arg(item->pid(), QString::number(item->row().cpuPercent, 'f', 1));
-    }
     return {};
 }
 
@@ -275,11 +436,21 @@ bool TopMonitor::setData(const QModelIndex &, const QVariant &, int)
 
 QVariant TopMonitor::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnTotal)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (section == 0)
-        return QStringLiteral("Resident size");
-    if (section == 1)
-        return QStringLiteral("Command");
-    return {};
+    switch (role) {
+    case ColumnIdentifierRole:
+        return QString::number(columnIdentifiers[section]);
+    case Qt::DisplayRole: {
+        static const char *const titles[columnTotal] = { "PID", "User", "CPU %", "Resident size",
+                                                         "Command" };
+        return QString::fromLatin1(titles[section]);
+    }
+    case Qt::InitialSortOrderRole:
+        // Figures are looked at largest first, names from A.
+        return int(section == CpuColumn || section == ResidentSizeColumn ? Qt::DescendingOrder
+                                                                          : Qt::AscendingOrder);
+    default:
+        return {};
+    }
 }

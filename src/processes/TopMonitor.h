@@ -29,6 +29,11 @@ class Platform;
 // tick and brings the rows up to date, reusing row objects by position. Only the main thread
 // touches the rows, so the table can read them at any redraw.
 //
+// The monitor sorts and filters the rows itself: one pass over the snapshot per refresh, with
+// no proxy model re-sorting behind it. While the order is frozen (the pointer is over the
+// table) a refresh only updates the rows where they are: processes that started go to the
+// end, processes that ended stay, marked, until the next sort.
+//
 // The selection follows the selected process by pid across refreshes, so a quit always lands on
 // the process the user picked; when that process has gone, the selection clears and the
 // actions say so.
@@ -37,6 +42,13 @@ class TopMonitor : public QAbstractTableModel
     Q_OBJECT
 
 public:
+    // The columns, left to right. Each has an identifier (ColumnIdentifierRole of the
+    // horizontal header) that cellValue() takes: "0" resident size and "1" command, wherever
+    // those columns stand, then "2" pid, "3" user and "4" CPU %.
+    enum Column { PidColumn, UserColumn, CpuColumn, ResidentSizeColumn, CommandColumn };
+    static constexpr int columnTotal = 5;
+    static constexpr int ColumnIdentifierRole = Qt::UserRole;
+
     // platform must outlive the monitor. Nothing runs until start().
     explicit TopMonitor(Kalvoren::Platform *platform, QObject *parent = nullptr);
     ~TopMonitor() override;
@@ -54,19 +66,36 @@ public:
     bool poll();
     bool updateReady() const { return m_updateReady.load(); }
 
-    // Brings the rows up to date with lines (the main thread's part of a refresh). No lines
-    // keeps the rows as they are.
+    // Brings the rows up to date with lines (the main thread's part of a refresh): filtered
+    // and sorted, or, while the order is frozen, updated in place. No lines keeps the rows as
+    // they are.
     void applyLines(const QList<Kalvoren::ProcessRow> &lines);
+
+    // What the user asks for; each shows the last refresh again at once, sorted.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    void setFilterText(const QString &text);
+    QString filterText() const { return m_filterText; }
+    // Kernel threads are hidden unless asked for.
+    void setShowKernelThreads(bool show);
+    bool showKernelThreads() const { return m_showKernelThreads; }
+
+    // While frozen, refreshes keep every row where it is (see above).
+    void setOrderFrozen(bool frozen) { m_orderFrozen = frozen; }
+    bool orderFrozen() const { return m_orderFrozen; }
 
     const std::vector<std::unique_ptr<TopObject>> &topItems() const { return m_topItems; }
     QItemSelectionModel *selectionModel() const { return m_selection; }
 
-    // The value of one cell: column identifier "0" (or anything not a number) gives the
-    // resident size, "1" the command; other numbers show nothing.
+    // The value of one cell by column identifier: "0" (or anything not a number) gives the
+    // resident size, "1" the command, "2" the pid, "3" the user, "4" the CPU %; other numbers
+    // show nothing.
     QVariant cellValue(const QString &identifier, int row) const;
 
     // The process that the actions act on: the selected row's pid, empty without one.
     QString selectedPid() const { return m_selectedPid; }
+    QString selectedCommand() const { return m_selectedCommand; }
     // Selects a row (what a click does); -1 clears.
     void selectRow(int row);
 
@@ -90,9 +119,17 @@ signals:
     void statusMessage(const QString &message);
     // After a poll took a refresh into the rows.
     void refreshed();
+    // A re-sort moved the selected process from row `from` to row `to`; the selection
+    // follows it right after this signal.
+    void selectedRowMoved(int from, int to);
 
 private:
     void threadRun();
+    QVariant cellValue(int identifier, int row) const;
+    void arrange();
+    void updateInPlace();
+    void showRows(const std::vector<const Kalvoren::ProcessRow *> &rows);
+    bool shown(const Kalvoren::ProcessRow &row) const;
     void followSelection();
     void rememberSelection();
     Kalvoren::ProcessActionResult act(bool force);
@@ -102,6 +139,12 @@ private:
     QTimer *m_tickTimer = nullptr;
     QItemSelectionModel *m_selection = nullptr;
     std::vector<std::unique_ptr<TopObject>> m_topItems;
+    QList<Kalvoren::ProcessRow> m_lines; // the last refresh, unfiltered
+    int m_sortColumn = ResidentSizeColumn;
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
+    QString m_filterText;
+    bool m_showKernelThreads = false;
+    bool m_orderFrozen = false;
 
     // The hand-off: the worker's newest lines, guarded by m_mutex.
     QMutex m_mutex;
@@ -112,6 +155,7 @@ private:
     std::atomic<bool> m_stopping { false };
 
     QString m_selectedPid;
+    quint64 m_selectedStartTime = 0; // tells the selected process from a later one of its pid
     QString m_selectedCommand;
     QString m_vanished; // "name (pid N)" of a selected process that has ended
     bool m_movingSelection = false;

@@ -11,11 +11,21 @@ class TopObject
 {
 public:
     const Kalvoren::ProcessRow &row() const { return m_row; }
-    void setRow(const Kalvoren::ProcessRow &row) { m_row = row; }
+    void setRow(const Kalvoren::ProcessRow &row)
+    {
+        m_row = row;
+        m_ended = false;
+    }
 
     QString pid() const { return QString::number(m_row.pid); }
     QString command() const { return m_row.command; }
 
+    // A process that ended while the table held its order keeps its row, marked, until the
+    // table is sorted again: the rows below it do not move up under the pointer.
+    bool ended() const { return m_ended; }
+    void setEnded() { m_ended = true; }
+
 private:
     Kalvoren::ProcessRow m_row;
+    bool m_ended = false;
 };

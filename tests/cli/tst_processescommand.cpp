@@ -67,16 +67,40 @@ private slots:
         QCOMPARE(rows.at(0).toObject().value("cpu").toDouble(), 0.0);
     }
 
-    void liveJsonIsSortedByResidentSize()
+    void liveJsonInTheOrderAsked_data()
     {
-        const Run r = run({ "processes", "--json" });
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("key");  // the JSON key the rows are ordered by
+        QTest::addColumn<bool>("largestFirst");
+        QTest::newRow("default: resident size") << QStringList() << "rsize_bytes" << true;
+        QTest::newRow("rss") << QStringList { "--sort", "rss" } << "rsize_bytes" << true;
+        QTest::newRow("cpu") << QStringList { "--sort", "cpu" } << "cpu" << true;
+        QTest::newRow("pid") << QStringList { "--sort", "pid" } << "pid" << false;
+        QTest::newRow("command") << QStringList { "--sort", "command" } << "command" << false;
+        QTest::newRow("one user's, by pid")
+                << QStringList { "--user", "root", "--sort", "pid" } << "pid" << false;
+        QTest::newRow("user by uid") << QStringList { "--user", "0" } << "rsize_bytes" << true;
+    }
+    void liveJsonInTheOrderAsked()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, key);
+        QFETCH(bool, largestFirst);
+        const Run r = run(QStringList { "processes", "--json" } + options);
         QCOMPARE(r.status, int(ExitOk));
         const QJsonArray rows = QJsonDocument::fromJson(r.out).array();
-        QVERIFY(rows.size() > 1);
-        // Sizes are rounded to whole units, so allow one unit of slack.
+        QVERIFY(rows.size() > 1); // the tests run as root, beside other root processes
+        const bool oneUser = options.contains(QStringLiteral("--user"));
         for (qsizetype i = 1; i < rows.size(); ++i) {
-            QVERIFY(rows.at(i - 1)["rsize_bytes"].toDouble() * 1024.0
-                    >= rows.at(i)["rsize_bytes"].toDouble());
+            const QJsonValue a = rows.at(i - 1)[key];
+            const QJsonValue b = rows.at(i)[key];
+            if (a.isString())
+                QVERIFY(a.toString().compare(b.toString(), Qt::CaseInsensitive) <= 0);
+            else
+                QVERIFY(largestFirst ? a.toDouble() >= b.toDouble()
+                                     : a.toDouble() <= b.toDouble());
+            if (oneUser)
+                QCOMPARE(rows.at(i)["user"].toString(), QStringLiteral("root"));
         }
     }
 
@@ -111,6 +135,13 @@ private slots:
         r = run({ "processes", "--bogus" });
         QCOMPARE(r.status, int(ExitUsage));
         r = run({ "processes", "--quit", "5", "--json" });
+        QCOMPARE(r.status, int(ExitUsage));
+        r = run({ "processes", "--quit", "5", "--sort", "pid" });
+        QCOMPARE(r.status, int(ExitUsage));
+        r = run({ "processes", "--sort", "size" });
+        QCOMPARE(r.status, int(ExitUsage));
+        QVERIFY(r.err.contains("rss, cpu, pid or command"));
+        r = run({ "processes", "--user", "root", "--from", capture });
         QCOMPARE(r.status, int(ExitUsage));
     }
 };

@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 
 #include <memory>
 #include <thread>
@@ -42,6 +43,8 @@ private slots:
     void okWithBoxTickedHidesForGoodAtOnce();
     void okWithBoxClearStoresNothingAndKeepsAnEarlierYes();
     void okWhileARunIsUnderWayStartsNoSecondRun();
+    void cancelOrCloseStartsNothing_data();
+    void cancelOrCloseStartsNothing();
     void afterRunNoticeShowsWhatTheRunGaveBack();
     void afterRunNoticeHiddenByItsCheckBox();
     void memoryChangeText_data();
@@ -183,6 +186,34 @@ void TestOptimizationNotices::okWhileARunIsUnderWayStartsNoSecondRun()
     QCOMPARE(finished.size(), 1);
 }
 
+void TestOptimizationNotices::cancelOrCloseStartsNothing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel") << "cancel";
+    QTest::newRow("the window's close button") << "close";
+    QTest::newRow("Escape") << "escape";
+}
+
+void TestOptimizationNotices::cancelOrCloseStartsNothing()
+{
+    QFETCH(QString, how);
+    OptimizationNotice *notice = controller()->noticeBeforeRun();
+    QVERIFY(controller()->showNoticeBeforeRun());
+    QVERIFY(notice->textLabel()->text().contains(QStringLiteral("same as Cancel")));
+    // Even with the box ticked: the user turned the run down, not the notice.
+    notice->checkBox()->setChecked(true);
+    if (how == QLatin1String("cancel"))
+        QTest::mouseClick(notice->cancelButton(), Qt::LeftButton);
+    else if (how == QLatin1String("close"))
+        QVERIFY(notice->close());
+    else
+        QTest::keyClick(notice, Qt::Key_Escape);
+    QVERIFY(!notice->isVisible());
+    QVERIFY(!runStarted(*controller(), m_log));
+    QVERIFY(!settingsOnDisk().contains("hideHelper1"));
+    QVERIFY(controller()->showNoticeBeforeRun()); // and it asks again next time
+}
+
 void TestOptimizationNotices::afterRunNoticeShowsWhatTheRunGaveBack()
 {
     writeSettingsFile("[General]\nhideHelper1=yes\n");
@@ -192,14 +223,31 @@ void TestOptimizationNotices::afterRunNoticeShowsWhatTheRunGaveBack()
     controller()->showNoticeAfterRun();
     QVERIFY(controller()->noticeAfterRun()->isVisible());
 
-    const QString text = controller()->noticeAfterRun()->textLabel()->text();
-    QVERIFY2(text.contains(QStringLiteral("Free memory: 100.00 MB \u2192 600.00 MB "
-                                          "(+500.00 MB)")),
+    QLabel *label = controller()->noticeAfterRun()->textLabel();
+    const QString text = label->text();
+    QVERIFY2(text.contains(QStringLiteral("Free memory: 100.00\u00a0MB \u2192 600.00\u00a0MB "
+                                          "(+500.00\u00a0MB)")),
              qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("Available memory: 300.00 MB \u2192 900.00 MB "
-                                          "(+600.00 MB)")),
+    QVERIFY2(text.contains(QStringLiteral("Available memory: 300.00\u00a0MB \u2192 "
+                                          "900.00\u00a0MB (+600.00\u00a0MB)")),
              qPrintable(text));
-    QVERIFY2(text.endsWith(runReportText(controller()->lastOptimizerResult())), qPrintable(text));
+    const QString report = runReportText(controller()->lastOptimizerResult())
+                                   .replace(QStringLiteral(" MB"), QStringLiteral("\u00a0MB"));
+    QVERIFY2(text.endsWith(report), qPrintable(text));
+    // However narrow the notice, no line begins with a unit torn from its number.
+    for (int width = 60; width <= 400; width += 5) {
+        QTextLayout layout(text, label->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            const QString start = text.mid(line.textStart(), 2);
+            QVERIFY2(start != QLatin1String("MB"), qPrintable(QString::number(width)));
+        }
+        layout.endLayout();
+    }
 
     controller()->noticeAfterRun()->checkBox()->setChecked(true);
     QTest::mouseClick(controller()->noticeAfterRun()->okButton(), Qt::LeftButton);
@@ -223,17 +271,22 @@ void TestOptimizationNotices::memoryChangeText_data()
     QTest::addColumn<double>("freeAfter");
     QTest::addColumn<QString>("freeLine");
     const double mb = 1048576.0;
+    // Each number keeps its unit on its line: a no-break space between them.
     QTest::newRow("gained") << true << 100 * mb << 612.5 * mb
-                            << "Free memory: 100.00 MB \u2192 612.50 MB (+512.50 MB)";
+                            << "Free memory: 100.00\u00a0MB \u2192 612.50\u00a0MB "
+                               "(+512.50\u00a0MB)";
     QTest::newRow("lost") << true << 612.5 * mb << 100 * mb
-                          << "Free memory: 612.50 MB \u2192 100.00 MB (-512.50 MB)";
+                          << "Free memory: 612.50\u00a0MB \u2192 100.00\u00a0MB "
+                             "(-512.50\u00a0MB)";
     QTest::newRow("unchanged") << true << 100 * mb << 100 * mb + 100
-                               << "Free memory: 100.00 MB \u2192 100.00 MB (0.00 MB)";
+                               << "Free memory: 100.00\u00a0MB \u2192 100.00\u00a0MB "
+                                  "(0.00\u00a0MB)";
     QTest::newRow("no figures before") << false << 0.0 << 2048 * mb
-                                       << "Free memory: 2048.00 MB";
+                                       << "Free memory: 2048.00\u00a0MB";
     // Beyond 4 GiB, where 32-bit byte counts would wrap.
     QTest::newRow("large") << true << 5000 * mb << 9000 * mb
-                           << "Free memory: 5000.00 MB \u2192 9000.00 MB (+4000.00 MB)";
+                           << "Free memory: 5000.00\u00a0MB \u2192 9000.00\u00a0MB "
+                              "(+4000.00\u00a0MB)";
 }
 
 void TestOptimizationNotices::memoryChangeText()

@@ -35,8 +35,7 @@ public:
     {
         QMutexLocker locker(&mutex);
         requests << QStringLiteral("quit ") + pidText;
-        return Kalvoren::processActionResult(Kalvoren::ProcessActionStatus::Done,
-                                             QStringLiteral("asked ") + pidText);
+        return Kalvoren::processActionResult(quitStatus, QStringLiteral("asked ") + pidText);
     }
     Kalvoren::ProcessActionResult forceQuitProcess(const QString &pidText) override
     {
@@ -52,15 +51,17 @@ public:
         text = value;
     }
 
-    // Top text with the twelve header lines and one line per (pid, command).
+    // Top text with the twelve header lines and one line per (pid, command), largest first as
+    // top sorts it: the last line has 1M, the one before 2M, and so on.
     static QByteArray topWith(const QList<std::pair<int, QByteArray>> &rows)
     {
         QByteArray out;
         for (int i = 0; i < 10; ++i)
             out += "Summary " + QByteArray::number(i) + "\n";
         out += "\nPID RSIZE %CPU COMMAND\n";
+        qsizetype size = rows.size();
         for (const auto &[pid, command] : rows)
-            out += QByteArray::number(pid) + "  " + QByteArray::number(pid % 97) + "M  0.0  "
+            out += QByteArray::number(pid) + "  " + QByteArray::number(size--) + "M  0.0  "
                     + command + "\n";
         return out;
     }
@@ -75,5 +76,6 @@ public:
     QMutex mutex;
     QByteArray text;
     QStringList requests;
+    Kalvoren::ProcessActionStatus quitStatus = Kalvoren::ProcessActionStatus::Done;
     std::atomic<int> topCalls { 0 };
 };
