@@ -74,6 +74,7 @@ std::optional<double> availableOf(const Snapshot &s)
     return s.room ? std::optional<double>(double(s.room->availableBytes)) : std::nullopt;
 }
 
+// Scripts read the keys and values: they stay as they are in every language.
 QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snapshot &after,
                    double seconds)
 {
@@ -105,7 +106,7 @@ QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snaps
 
 QString mbOrUnknown(std::optional<double> bytes)
 {
-    return bytes ? megabytesText(float(*bytes)) : QStringLiteral("unknown");
+    return bytes ? megabytesText(float(*bytes)) : Cli::tr("unknown");
 }
 
 int parseOptions(const QStringList &arguments, OptimizeOptions *options,
@@ -137,7 +138,7 @@ int parseOptions(const QStringList &arguments, OptimizeOptions *options,
 
 QString optimizeUsage()
 {
-    return QStringLiteral(
+    return Cli::tr(
             "Usage: kalvoren optimize [--here] [--json] [--no-purge] [--pkexec]\n"
             "Makes the system reclaim inactive memory: gives the page cache back, then takes\n"
             "and touches up to 20 blocks sized from the free and inactive memory, and frees\n"
@@ -158,7 +159,7 @@ QString progressLine(quint64 done, quint64 total, double bytesPerSecond, int wid
     const double fraction = total > 0 ? std::min(1.0, double(done) / double(total)) : 1.0;
     const int filled = int(fraction * width);
     QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('-'));
-    return QStringLiteral("[%1] %2 of %3  %4 GB/s")
+    return Cli::tr("[%1] %2 of %3  %4 GB/s")
             .arg(bar, gibText(double(done)), gibText(double(total)))
             .arg(bytesPerSecond / 1e9, 0, 'f', 2);
 }
@@ -182,7 +183,7 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     std::unique_ptr<Platform> platform = context.makePlatform();
     const Snapshot before = snapshot(*platform);
     if (!before.figures) {
-        printError(context, QStringLiteral("cannot read the memory figures"));
+        printError(context, Cli::tr("cannot read the memory figures"));
         return ExitFailure;
     }
 
@@ -234,18 +235,18 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
         printLine(context.streams.out, jsonResult(result, before, after, seconds));
     } else {
         QString summary = result.cancelled
-                ? QStringLiteral("Cancelled after %1 of %2 blocks; ")
+                ? Cli::tr("Cancelled after %1 of %2 blocks; ")
                           .arg(result.blocksTaken).arg(result.plan.count)
-                : QStringLiteral("Done: %1 of %2 blocks; ")
+                : Cli::tr("Done: %1 of %2 blocks; ")
                           .arg(result.blocksTaken).arg(result.plan.count);
-        summary += QStringLiteral("touched %1 at %2 GB/s, all freed.")
+        summary += Cli::tr("touched %1 at %2 GB/s, all freed.")
                            .arg(gibText(double(result.bytesTouched)))
                            .arg(rate / 1e9, 0, 'f', 2);
         if (result.stoppedAtReserve)
-            summary += QStringLiteral(" Stopped early to keep a reserve free.");
+            summary += Cli::tr(" Stopped early to keep a reserve free.");
         printLine(context.streams.out, summary);
         printLine(context.streams.out,
-                  QStringLiteral("Free: %1 -> %2; available: %3 -> %4")
+                  Cli::tr("Free: %1 -> %2; available: %3 -> %4")
                           .arg(mbOrUnknown(freeOf(before)), mbOrUnknown(freeOf(after)),
                                mbOrUnknown(availableOf(before)), mbOrUnknown(availableOf(after))));
     }

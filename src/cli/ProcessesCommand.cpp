@@ -54,6 +54,8 @@ void printRows(const CliContext &context, const QList<ProcessRow> &lines, bool j
         return;
     }
     // Joined, not built with chained arg(): a field holding "%1" would be filled in again.
+    // Scripts read the table: its header and rows stay as they are in every language, and so
+    // do the --json keys above.
     auto row = [](const QString &pid, const QString &rsize, const QString &cpu,
                   const QString &command) {
         return pid.rightJustified(8) + QLatin1Char(' ') + rsize.rightJustified(7)
@@ -95,8 +97,7 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
     }
     const int actions = int(!options->quitPid.isEmpty()) + int(!options->forcePid.isEmpty());
     if (actions > 1 || (actions == 1 && (!options->from.isEmpty() || options->json))) {
-        printError(context, QStringLiteral("--quit and --force-quit take one pid and stand "
-                                           "alone"));
+        printError(context, Cli::tr("--quit and --force-quit take one pid and stand alone"));
         return ExitUsage;
     }
     return ExitOk;
@@ -106,7 +107,7 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
 
 QString processesUsage()
 {
-    return QStringLiteral(
+    return Cli::tr(
             "Usage: kalvoren processes [--json] [--from FILE|-]\n"
             "       kalvoren processes --quit PID | --force-quit PID\n"
             "Lists the processes once, largest resident memory first: pid, resident size,\n"
@@ -155,17 +156,16 @@ int runProcessesCommand(const QStringList &arguments, const CliContext &context)
             rows = platform->readProcesses(&error);
         }
         if (!rows) {
-            printError(context,
-                       QStringLiteral("cannot read the process list: %1").arg(error.message));
+            printError(context, Cli::tr("cannot read the process list: %1").arg(error.message));
             return ExitFailure;
         }
         lines = std::move(*rows);
     }
     if (lines.isEmpty() && !options.from.isEmpty()) {
         const QString source = options.from == QLatin1String("-")
-                ? QStringLiteral("standard input") : options.from;
-        printError(context, QStringLiteral("no process lines in %1: expected top output with "
-                                           "twelve lines before the process lines").arg(source));
+                ? Cli::tr("standard input") : options.from;
+        printError(context, Cli::tr("no process lines in %1: expected top output with "
+                                    "twelve lines before the process lines").arg(source));
         return ExitFailure;
     }
     printRows(context, lines, options.json);
