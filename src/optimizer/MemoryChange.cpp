@@ -2,8 +2,15 @@
 
 #include "stats/MemoryFigures.h"
 
+#include <QCoreApplication>
+
 namespace Kalvoren {
 namespace {
+
+struct MemoryChange
+{
+    Q_DECLARE_TR_FUNCTIONS(Kalvoren::MemoryChange)
+};
 
 QString signedMegabytes(double bytes)
 {
@@ -34,9 +41,9 @@ QString memoryChangeText(const std::optional<MemorySnapshot> &before, const Memo
         freeBefore = before->freeBytes;
         availableBefore = before->availableBytes;
     }
-    return changeLine(QStringLiteral("Free memory"), freeBefore, after.freeBytes)
+    return changeLine(MemoryChange::tr("Free memory"), freeBefore, after.freeBytes)
             + QLatin1Char('\n')
-            + changeLine(QStringLiteral("Available memory"), availableBefore,
+            + changeLine(MemoryChange::tr("Available memory"), availableBefore,
                          after.availableBytes);
 }
 

@@ -10,18 +10,18 @@
 #include <QVBoxLayout>
 
 namespace {
-const char readingText[] = "Reading the process list...";
+const char readingText[] = QT_TRANSLATE_NOOP("ProcessWindow", "Reading the process list...");
 }
 
 ProcessWindow::ProcessWindow(TopMonitor *monitor, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_monitor(monitor)
     , m_table(new QTableView(this))
-    , m_quit(new QPushButton(QStringLiteral("Quit"), this))
-    , m_forceQuit(new QPushButton(QStringLiteral("Force Quit"), this))
+    , m_quit(new QPushButton(tr("Quit"), this))
+    , m_forceQuit(new QPushButton(tr("Force Quit"), this))
     , m_status(new QLabel(this))
 {
-    setWindowTitle(QStringLiteral("Kalvoren Processes"));
+    setWindowTitle(tr("Kalvoren Processes"));
     setObjectName(QStringLiteral("processWindow"));
     resize(420, 520);
 
@@ -37,8 +37,8 @@ ProcessWindow::ProcessWindow(TopMonitor *monitor, QWidget *parent)
     m_table->setAlternatingRowColors(true);
     m_table->setShowGrid(false);
 
-    m_quit->setToolTip(QStringLiteral("Ask the selected process's windows to close"));
-    m_forceQuit->setToolTip(QStringLiteral("Send the selected process the termination signal"));
+    m_quit->setToolTip(tr("Ask the selected process's windows to close"));
+    m_forceQuit->setToolTip(tr("Send the selected process the termination signal"));
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -60,7 +60,7 @@ ProcessWindow::ProcessWindow(TopMonitor *monitor, QWidget *parent)
     });
     connect(monitor, &TopMonitor::statusMessage, m_status, &QLabel::setText);
     connect(monitor, &TopMonitor::refreshed, this, [this] {
-        if (m_status->text() == QLatin1String(readingText))
+        if (m_status->text() == tr(readingText))
             m_status->clear();
     });
 }
@@ -69,7 +69,7 @@ void ProcessWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (m_monitor && !m_monitor->isRunning()) {
-        m_status->setText(QLatin1String(readingText));
+        m_status->setText(tr(readingText));
         m_monitor->start();
     }
 }

@@ -104,7 +104,7 @@ bool TopMonitor::poll()
     applyLines(lines);
     emit refreshed();
     if (!error.isEmpty())
-        emit statusMessage(QStringLiteral("Cannot read the process list: %1").arg(error));
+        emit statusMessage(tr("Cannot read the process list: %1").arg(error));
     return true;
 }
 
@@ -169,12 +169,12 @@ void TopMonitor::followSelection()
     }
     m_movingSelection = true;
     if (found < 0) {
-        m_vanished = QStringLiteral("%1 (pid %2)").arg(m_selectedCommand, m_selectedPid);
+        m_vanished = tr("%1 (pid %2)").arg(m_selectedCommand, m_selectedPid);
         m_selectedPid.clear();
         m_selectedCommand.clear();
         m_selection->clear();
         m_movingSelection = false;
-        emit statusMessage(QStringLiteral("%1 has ended; nothing is selected.").arg(m_vanished));
+        emit statusMessage(tr("%1 has ended; nothing is selected.").arg(m_vanished));
         return;
     }
     const QModelIndexList rows = m_selection->selectedRows();
@@ -205,8 +205,8 @@ ProcessActionResult TopMonitor::act(bool force)
         result = processActionResult(
                 ProcessActionStatus::InvalidPid,
                 m_vanished.isEmpty()
-                        ? QStringLiteral("Select a process first.")
-                        : QStringLiteral("%1 has already ended; select another process.")
+                        ? tr("Select a process first.")
+                        : tr("%1 has already ended; select another process.")
                                   .arg(m_vanished));
     } else {
         result = force ? m_platform->forceQuitProcess(m_selectedPid)
@@ -262,7 +262,7 @@ QVariant TopMonitor::data(const QModelIndex &index, int role) const
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::ToolTipRole) {
         const TopObject *item = m_topItems[size_t(index.row())].get();
-        return QStringLiteral("pid %1, CPU %2%")
+        return tr("pid %1, CPU %2%")
                 .arg(item->pid(), QString::number(item->row().cpuPercent, 'f', 1));
     }
     return {};
@@ -278,8 +278,8 @@ QVariant TopMonitor::headerData(int section, Qt::Orientation orientation, int ro
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == 0)
-        return QStringLiteral("Resident size");
+        return tr("Resident size");
     if (section == 1)
-        return QStringLiteral("Command");
+        return tr("Command");
     return {};
 }
