@@ -10,6 +10,8 @@ packages=(
     libqt6svg6 qt6-qpa-plugins
     # the manual page (scdoc), and file, which CPack's .deb generator runs on each file
     scdoc file
+    # translations: Qt Linguist's lupdate, lrelease and lconvert, and their CMake functions
+    qt6-l10n-tools qt6-tools-dev
 )
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
