@@ -22,6 +22,8 @@ test_packages=(
     clang libclang-rt-14-dev desktop-file-utils libxml2-utils polkitd
     # -- packaging: metadata, manual page and completion checks, the package check --
     appstream man-db zsh lintian
+    # -- translations: the locale sources, from which the test makes a German locale --
+    locales
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")
