@@ -52,6 +52,8 @@ helper=$install_prefix/$(cache CMAKE_INSTALL_LIBEXECDIR)/kalvoren/kalvoren-purge
 grep -q "policykit.exec.path\">$helper<" "$policy" ||
     fail "the polkit action does not name the installed helper $helper"
 [[ -x $root$helper ]] || fail "no purge helper at $helper"
+# kalvoren starts the desktop program from the same folder.
+[[ -x $root${helper%/*}/kalvoren-desktop ]] || fail "no desktop program beside $helper"
 
 for tool in appstreamcli man zsh; do
     command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh --test)"
