@@ -35,7 +35,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # plugins it loads at run time (platform, SVG icons) are not linked, so they are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+# Qt's own texts (file dialogs, standard buttons) in the language of Kalvoren's translation.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pkexec")
 set(CPACK_STRIP_FILES ON)
 

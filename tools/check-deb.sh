@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package as the archive and a user would: lintian reports no error and no
 # warning (overrides, each with its reason, are in data/package/lintian-overrides); apt-get
-# installs it; the installed kalvoren runs (--version, stats) and man finds its page; purging
-# it leaves none of its files or folders behind.
+# installs it; the installed kalvoren runs (--version, stats, --help in German with
+# LANGUAGE=de) and man finds its page; purging it leaves none of its files or folders behind.
 #   tools/check-deb.sh [DEB]    (default: what tools/make-deb.sh wrote)
 # Needs root: it installs and purges the package. It refuses when kalvoren is installed
 # already, so as not to take away a package in use.
@@ -37,6 +37,9 @@ package_version=$(dpkg-query -W -f='${Version}' kalvoren)
     fail "kalvoren --version says '$version', the package is $package_version"
 stats=$(HOME=$home kalvoren stats) || fail "kalvoren stats failed"
 grep -q '^Total: ' <<<"$stats" || fail "kalvoren stats printed: $stats"
+# The translation where the installed program looks for it.
+help=$(LANGUAGE=de HOME=$home kalvoren --help) || fail "kalvoren --help failed"
+[[ $help == "Aufruf: kalvoren"* ]] || fail "kalvoren --help is not German with LANGUAGE=de"
 [[ $(man -w kalvoren) == /usr/share/man/man1/kalvoren.1.gz ]] ||
     fail "man does not find kalvoren(1)"
 echo "$version; stats: $(tr '\n' ' ' <<<"$stats")"

@@ -10,6 +10,8 @@ packages=(
     libqt6svg6 qt6-qpa-plugins
     # the manual page (scdoc), and file, which CPack's .deb generator runs on each file
     scdoc file
+    # translations: Qt Linguist's lupdate, lrelease and lconvert, and their CMake functions
+    qt6-l10n-tools qt6-tools-dev
 )
 test_packages=(
     xvfb xauth x11-utils xdotool trayer dbus dbus-x11 libglib2.0-bin
@@ -20,6 +22,8 @@ test_packages=(
     clang libclang-rt-14-dev desktop-file-utils libxml2-utils polkitd
     # -- packaging: metadata, manual page and completion checks, the package check --
     appstream man-db zsh lintian
+    # -- translations: the locale sources, from which the test makes a German locale --
+    locales
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=("${test_packages[@]}")

@@ -39,10 +39,12 @@ constexpr Qt::WindowFlags panelFlags =
 // panel again.
 constexpr qint64 clickAfterFocusLossMs = 300;
 
-const char trayHint[] =
+// Logged as it stands, shown in the window in the user's language.
+const char trayHint[] = QT_TRANSLATE_NOOP(
+        "AppController",
         "No system tray found, so the window stays open. To get the tray icon, run "
         "a tray host: on GNOME the \"AppIndicator and KStatusNotifierItem Support\" extension, "
-        "elsewhere your panel's system tray or notification area.";
+        "elsewhere your panel's system tray or notification area.");
 const char trayNoteShownKey[] = "trayNoteShown";
 const char appIconKey[] = "showMemoryInAppIcon";
 
@@ -171,7 +173,7 @@ void AppController::createTrayIcon()
         QSettings settings;
         auto *window = qobject_cast<MainWindow *>(mainWindow.data());
         if (window && !settings.value(QLatin1String(trayNoteShownKey)).toBool()) {
-            window->showNote(QString::fromUtf8(trayHint));
+            window->showNote(tr(trayHint));
             settings.setValue(QLatin1String(trayNoteShownKey), true);
         }
         // With nowhere to click, the window is the program: an ordinary one, left open.

@@ -2,6 +2,7 @@
 
 #include "platform/SaveFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,11 @@
 
 namespace Kalvoren {
 namespace {
+
+struct Autostart
+{
+    Q_DECLARE_TR_FUNCTIONS(Kalvoren::Autostart)
+};
 
 // Exec quoting as freedesktop.org desktop entries ask: an argument with reserved characters
 // goes in double quotes with ", `, $ and \ escaped by a backslash; then, since Exec is a
@@ -79,11 +85,12 @@ bool setStartAtLogin(bool enabled, const QString &executablePath, QString *error
     if (!enabled) {
         if (!QFileInfo::exists(path) || QFile::remove(path))
             return true;
-        *error = QStringLiteral("Cannot remove %1.").arg(path);
+        *error = Autostart::tr("Cannot remove %1.").arg(path);
         return false;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        *error = QStringLiteral("Cannot create the folder %1.").arg(QFileInfo(path).absolutePath());
+        *error = Autostart::tr("Cannot create the folder %1.")
+                         .arg(QFileInfo(path).absolutePath());
         return false;
     }
     return saveFileAtomically(path, autostartEntry(executablePath), error);

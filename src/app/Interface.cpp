@@ -95,7 +95,8 @@ std::unique_ptr<Interface> createInterface(std::unique_ptr<Platform> platform)
     ui->mainWindow = std::make_unique<MainWindow>();
     ui->logWindow = std::make_unique<LogWindow>();
     ui->processWindow = std::make_unique<ProcessWindow>(ui->topMonitor.get());
-    ui->aboutBox = std::make_unique<AboutBox>(QStringLiteral("Version " KALVOREN_VERSION));
+    ui->aboutBox = std::make_unique<AboutBox>(
+            AboutBox::tr("Version %1").arg(QStringLiteral(KALVOREN_VERSION)));
 
     MemorySampler *sampler = ui->sampler.get();
     OptimizerController *optimizer = ui->optimizer.get();

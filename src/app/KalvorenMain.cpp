@@ -9,6 +9,7 @@
 #include "cli/Cli.h"
 #include "platform/Platform.h"
 #include "platform/SettingsFile.h"
+#include "platform/Translations.h"
 #include "platform/x11/X11WindowCloser.h"
 #include "stats/MemorySampler.h"
 
@@ -28,6 +29,7 @@ int desktopMain(int argc, char **argv)
     setDefaultWindowCloser(closeWindowsOfProcess); // polite quit through X11
 
     MyApplication app(argc, argv);
+    applyUserLanguage(&app);
     // One Kalvoren per session: a second start shows the first one's window and ends.
     QDBusConnection bus = QDBusConnection::sessionBus();
     QString busMessage;

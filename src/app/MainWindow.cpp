@@ -113,10 +113,10 @@ MainWindow::MainWindow(QWidget *parent)
         QLabel *value;
         const char *name;
     } rows[] = {
-        { "Free", Qt::green, m_freeInfo, "freeInfo" },
-        { "Inactive", Qt::blue, m_inactiveInfo, "inactiveInfo" },
-        { "Wired", Qt::red, m_wiredInfo, "wiredInfo" },
-        { "Active", Qt::yellow, m_activeInfo, "activeInfo" },
+        { QT_TR_NOOP("Free"), Qt::green, m_freeInfo, "freeInfo" },
+        { QT_TR_NOOP("Inactive"), Qt::blue, m_inactiveInfo, "inactiveInfo" },
+        { QT_TR_NOOP("Wired"), Qt::red, m_wiredInfo, "wiredInfo" },
+        { QT_TR_NOOP("Active"), Qt::yellow, m_activeInfo, "activeInfo" },
     };
     int row = 0;
     for (const auto &r : rows) {

@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include "MyApplication.h"
+#include "cli/Cli.h"
 #include "cli/InstanceClient.h"
 #include "kalvorenadaptor.h"
 
@@ -54,7 +55,9 @@ std::optional<int> handOverToRunningInstance(MyApplication *app, QDBusConnection
         const InstanceReply reply = callRunningInstance(QStringLiteral("showWindow"), bus);
         switch (reply.status) {
         case InstanceReply::Status::Replied:
-            std::fputs("kalvoren: already running; its window was brought forward\n", stderr);
+            std::fprintf(stderr, "kalvoren: %s\n",
+                         qUtf8Printable(Cli::tr("already running; its window was brought "
+                                                "forward")));
             return 0;
         case InstanceReply::Status::NoInstance:
             *role = registerInstance(app, bus, message);
@@ -67,9 +70,9 @@ std::optional<int> handOverToRunningInstance(MyApplication *app, QDBusConnection
         }
     }
     if (*role == InstanceRole::Second) {
-        std::fputs("kalvoren: another Kalvoren keeps appearing and vanishing on the bus; "
-                   "giving up\n",
-                   stderr);
+        std::fprintf(stderr, "kalvoren: %s\n",
+                     qUtf8Printable(Cli::tr("another Kalvoren keeps appearing and vanishing on "
+                                            "the bus; giving up")));
         return 1;
     }
     return std::nullopt;

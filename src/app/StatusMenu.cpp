@@ -51,10 +51,12 @@ std::unique_ptr<QMenu> createStatusMenu(AppController *c)
         int tag;
         void (AppController::*action)();
     } items[] = {
-        { "Mono", iconMonoTag, &AppController::setIconMono },
-        { "Mono Inverted", iconMonoInvertedTag, &AppController::setIconMonoInverted },
-        { "Grayscale", iconGrayscaleTag, &AppController::setIconGrayscale },
-        { "Colour", iconColorTag, &AppController::setIconColor },
+        { QT_TRANSLATE_NOOP("QObject", "Mono"), iconMonoTag, &AppController::setIconMono },
+        { QT_TRANSLATE_NOOP("QObject", "Mono Inverted"), iconMonoInvertedTag,
+          &AppController::setIconMonoInverted },
+        { QT_TRANSLATE_NOOP("QObject", "Grayscale"), iconGrayscaleTag,
+          &AppController::setIconGrayscale },
+        { QT_TRANSLATE_NOOP("QObject", "Colour"), iconColorTag, &AppController::setIconColor },
     };
     for (const auto &item : items) {
         QAction *action = styles->addAction(QObject::tr(item.title));

@@ -149,8 +149,7 @@ void Benchmark::runTheTest(BenchmarkInputs inputs, std::optional<quint32> limitM
         // runBenchmark reports the exceptions it knows; anything else still ends the test
         // cleanly instead of taking the program down with the thread.
         result.outcome = BenchmarkOutcome::Failed;
-        showAlert(benchmarkExceptionText(QStringLiteral("unknown"),
-                                         QStringLiteral("an unexpected error")));
+        showAlert(benchmarkExceptionText(tr("unknown"), tr("an unexpected error")));
     }
     QMetaObject::invokeMethod(this, [this, result] { finishTest(result); },
                               Qt::QueuedConnection);

@@ -3,12 +3,28 @@
 #include "platform/MemoryBudget.h"
 #include "stats/TextValue.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Kalvoren {
 namespace {
 
+struct BenchmarkText
+{
+    Q_DECLARE_TR_FUNCTIONS(Benchmark)
+};
+
 constexpr quint64 mebibyte = quint64(1) << 20;
+
+// Seconds as printf's "%f" writes them in the C locale: six decimals after a point, in every
+// language.
+QString secondsText(double seconds)
+{
+    return QString::asprintf("%f", seconds);
+}
 
 } // namespace
 
@@ -61,30 +77,30 @@ BenchmarkPlan planBenchmark(const BenchmarkInputs &inputs)
 
 QString benchmarkProblemTitle()
 {
-    return QStringLiteral("Oh, there is a problem");
+    return BenchmarkText::tr("Oh, there is a problem");
 }
 
 QString benchmarkRefusalText(std::optional<quint32> limitMb)
 {
     const quint32 largest = limitMb ? qMin(*limitMb, benchmarkMaxTotalMb) : benchmarkMaxTotalMb;
-    return QStringLiteral("I cannot proceed with those input values!, try pressing the "
-                          "'Suggest' button.\nThe largest total allowed now is %1 MB.")
+    return BenchmarkText::tr("I cannot proceed with those input values!, try pressing the "
+                             "'Suggest' button.\nThe largest total allowed now is %1 MB.")
             .arg(largest);
 }
 
 QString benchmarkAllocationRefusedText(quint64 size)
 {
-    return QString::asprintf("System refused to allocate %ld MB", long(size / mebibyte));
+    return BenchmarkText::tr("System refused to allocate %1 MB").arg(size / mebibyte);
 }
 
 QString benchmarkExceptionText(const QString &name, const QString &reason)
 {
-    return QStringLiteral("Exception %1, Reason %2, ").arg(name, reason);
+    return BenchmarkText::tr("Exception %1, Reason %2, ").arg(name, reason);
 }
 
 QString benchmarkTaskText(quint64 size)
 {
-    return QString::asprintf("Allocate, Use then Free %d kB", int(size / 1024));
+    return BenchmarkText::tr("Allocate, Use then Free %1 kB").arg(int(size / 1024));
 }
 
 QString benchmarkLeftText(qint32 left)
@@ -94,18 +110,26 @@ QString benchmarkLeftText(qint32 left)
 
 QString benchmarkLastTestText(double seconds)
 {
-    return QString::asprintf("Last test was completed in %f seconds", seconds);
+    return BenchmarkText::tr("Last test was completed in %1 seconds").arg(secondsText(seconds));
 }
 
 QString benchmarkThisTestText(double seconds)
+{
+    return BenchmarkText::tr("This test was completed in %1 seconds").arg(secondsText(seconds));
+}
+
+QString benchmarkCompletedLine(double seconds)
 {
     return QString::asprintf("This test was completed in %f seconds", seconds);
 }
 
 QString benchmarkCancelledText(qint64 passes, double seconds)
 {
-    return QString::asprintf("This test was cancelled after %lld passes, in %f seconds",
-                             static_cast<long long>(passes), seconds);
+    // The count picks the translation's plural form; %1 shows it in full.
+    const int count = int(std::clamp<qint64>(passes, 0, std::numeric_limits<int>::max()));
+    return BenchmarkText::tr("This test was cancelled after %1 passes, in %2 seconds", nullptr,
+                             count)
+            .arg(QString::number(passes), secondsText(seconds));
 }
 
 } // namespace Kalvoren

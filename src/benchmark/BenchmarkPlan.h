@@ -60,18 +60,22 @@ struct BenchmarkPlan
 // The step is 1 kB when the total is at most numAlloc kB, and total / numAlloc otherwise.
 BenchmarkPlan planBenchmark(const BenchmarkInputs &inputs);
 
-// Texts of the window (and of the command line).
+// Texts of the window (and of the command line), in the user's language; numbers keep the
+// point.
 QString benchmarkProblemTitle();                   // "Oh, there is a problem"
 // The inputs are refused: "I cannot proceed ..." and, on a line of its own, the largest
 // total allowed now (limitMb, at most 3000 MB).
 QString benchmarkRefusalText(std::optional<quint32> limitMb);
-QString benchmarkAllocationRefusedText(quint64 size); // "System refused to allocate %ld MB"
+QString benchmarkAllocationRefusedText(quint64 size); // "System refused to allocate %1 MB"
 QString benchmarkExceptionText(const QString &name, const QString &reason);
 QString benchmarkTaskText(quint64 size);           // "Allocate, Use then Free %d kB"
 QString benchmarkLeftText(qint32 left);            // "%d"
 QString benchmarkLastTestText(double seconds);     // "Last test was completed in %f seconds"
 QString benchmarkThisTestText(double seconds);     // "This test was completed in %f seconds"
-// "This test was cancelled after %lld passes, in %f seconds": the command line's line for a
+// The command line's line for a finished test, "This test was completed in %f seconds".
+// Scripts read it: it stays English in every language.
+QString benchmarkCompletedLine(double seconds);
+// "This test was cancelled after %1 passes, in %2 seconds": the command line's line for a
 // test stopped by Ctrl-C.
 QString benchmarkCancelledText(qint64 passes, double seconds);
 

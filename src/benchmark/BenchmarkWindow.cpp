@@ -1,5 +1,7 @@
 #include "BenchmarkWindow.h"
 
+#include "BenchmarkPlan.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,6 +53,8 @@ BenchmarkWindow::BenchmarkWindow(QWidget *parent)
     layout->addLayout(buttons);
 
     // Room for the longest texts, so the window does not jump while a test runs.
-    const QString longest = QStringLiteral("Allocate, Use then Free 3072000 kB   ");
+    const QString longest =
+            Kalvoren::benchmarkTaskText(quint64(Kalvoren::benchmarkMaxTotalMb) << 20)
+            + QStringLiteral("   ");
     setMinimumWidth(fontMetrics().horizontalAdvance(longest) + 40);
 }

@@ -102,17 +102,17 @@ int parseOptions(const QStringList &arguments, BenchmarkOptions *options,
         }
     }
     if (options->suggest && !options->total.isEmpty()) {
-        printError(context, QStringLiteral("give either --total or --suggest, not both"));
+        printError(context, Cli::tr("give either --total or --suggest, not both"));
         return ExitUsage;
     }
     if (!options->suggest && options->total.isEmpty()) {
-        printError(context, QStringLiteral("benchmark needs --total MB (or --suggest)\n"
-                                           "Try 'kalvoren benchmark --help'."));
+        printError(context, Cli::tr("benchmark needs --total MB (or --suggest)\n"
+                                    "Try 'kalvoren benchmark --help'."));
         return ExitUsage;
     }
     if (!options->suggest && options->count.isEmpty()) {
-        printError(context, QStringLiteral("benchmark needs --count N\n"
-                                           "Try 'kalvoren benchmark --help'."));
+        printError(context, Cli::tr("benchmark needs --count N\n"
+                                    "Try 'kalvoren benchmark --help'."));
         return ExitUsage;
     }
     return ExitOk;
@@ -122,7 +122,7 @@ int parseOptions(const QStringList &arguments, BenchmarkOptions *options,
 
 QString benchmarkUsage()
 {
-    return QStringLiteral(
+    return Cli::tr(
             "Usage: kalvoren benchmark --total MB --count N\n"
             "       kalvoren benchmark --suggest [--count N]\n"
             "Times allocating, using and freeing memory: N + 1 passes with blocks growing\n"
@@ -136,7 +136,7 @@ QString benchmarkUsage()
 
 QString benchmarkProgressLine(quint64 size, qint32 left)
 {
-    return QStringLiteral("%1, %2 left").arg(benchmarkTaskText(size), benchmarkLeftText(left));
+    return Cli::tr("%1, %2 left").arg(benchmarkTaskText(size), benchmarkLeftText(left));
 }
 
 int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
@@ -153,14 +153,12 @@ int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
         PlatformError error;
         const std::optional<MemorySample> sample = platform->readMemory(&error);
         if (!sample) {
-            printError(context,
-                       QStringLiteral("cannot read the memory figures: %1").arg(error.message));
+            printError(context, Cli::tr("cannot read the memory figures: %1").arg(error.message));
             return ExitFailure;
         }
         const MemoryFigures figures = figuresFromSample(*sample);
         inputs.totalMb = suggestedTotalMb(figures.Free, figures.Inactive, limit);
-        printLine(context.streams.out,
-                  QStringLiteral("Suggested total: %1 MB").arg(inputs.totalMb));
+        printLine(context.streams.out, Cli::tr("Suggested total: %1 MB").arg(inputs.totalMb));
         if (options.count.isEmpty())
             return ExitOk;
     } else {
@@ -176,21 +174,21 @@ int runBenchmarkCommand(const QStringList &arguments, const CliContext &context)
     }
     switch (result.outcome) {
     case BenchmarkOutcome::Completed:
-        printLine(context.streams.out, benchmarkThisTestText(result.seconds));
+        printLine(context.streams.out, benchmarkCompletedLine(result.seconds));
         return ExitOk;
     case BenchmarkOutcome::Cancelled:
         printLine(context.streams.out, benchmarkCancelledText(result.passesRun, result.seconds));
         return ExitCancelled;
     case BenchmarkOutcome::Refused:
         if (limit)
-            printError(context, QStringLiteral("the total must be 1 to %1 MB here (available "
-                                               "memory less a reserve), the count at least 1;\n"
-                                               "'kalvoren benchmark --suggest' proposes a total")
+            printError(context, Cli::tr("the total must be 1 to %1 MB here (available "
+                                        "memory less a reserve), the count at least 1;\n"
+                                        "'kalvoren benchmark --suggest' proposes a total")
                                         .arg(qMin(*limit, benchmarkMaxTotalMb)));
         else
-            printError(context, QStringLiteral("the total must be 1 to %1 MB, the count at "
-                                               "least 1;\n'kalvoren benchmark --suggest' "
-                                               "proposes a total").arg(benchmarkMaxTotalMb));
+            printError(context, Cli::tr("the total must be 1 to %1 MB, the count at "
+                                        "least 1;\n'kalvoren benchmark --suggest' "
+                                        "proposes a total").arg(benchmarkMaxTotalMb));
         return ExitUsage;
     case BenchmarkOutcome::AllocationFailed:
     case BenchmarkOutcome::Failed:

@@ -27,30 +27,37 @@ struct Command
 };
 
 const Command commands[] = {
-    { "stats", "print free, inactive, wired and active memory", runStatsCommand },
+    { "stats",
+      QT_TRANSLATE_NOOP("Kalvoren::Cli", "print free, inactive, wired and active memory"),
+      runStatsCommand },
     // optimize
-    { "optimize", "reclaim inactive memory now (Ctrl-C cancels)", runOptimizeCommand },
+    { "optimize",
+      QT_TRANSLATE_NOOP("Kalvoren::Cli", "reclaim inactive memory now (Ctrl-C cancels)"),
+      runOptimizeCommand },
 
     // benchmark
-    { "benchmark", "time allocating, using and freeing memory", runBenchmarkCommand },
+    { "benchmark", QT_TRANSLATE_NOOP("Kalvoren::Cli", "time allocating, using and freeing memory"),
+      runBenchmarkCommand },
 
     // processes
-    { "processes", "list processes by resident memory; quit or force quit one",
+    { "processes",
+      QT_TRANSLATE_NOOP("Kalvoren::Cli",
+                        "list processes by resident memory; quit or force quit one"),
       runProcessesCommand },
 };
 
 QString usage()
 {
-    QString text = QStringLiteral(
+    QString text = Cli::tr(
             "Usage: kalvoren [COMMAND] [OPTIONS]\n"
             "Shows how physical memory is used and reclaims inactive memory.\n"
             "Without a command, starts the desktop program (tray icon and window).\n\n"
             "Commands:\n");
     for (const Command &command : commands) {
         text += QStringLiteral("  ") + QString::fromLatin1(command.name).leftJustified(10)
-                + QStringLiteral("  ") + QLatin1String(command.summary) + QLatin1Char('\n');
+                + QStringLiteral("  ") + Cli::tr(command.summary) + QLatin1Char('\n');
     }
-    text += QStringLiteral(
+    text += Cli::tr(
             "\nOptions:\n"
             "  --platform NAME  read the system through 'linux' (default) or 'commands'\n"
             "                   (vm_stat, top, purge ... on PATH)\n"
@@ -92,9 +99,9 @@ int checkOutput(const CliContext &context, int status)
     if (flushed && !std::ferror(out))
         return status;
     const int error = firstWriteFailure().stream == out ? firstWriteFailure().error : errno;
-    printError(context, error != 0 ? QStringLiteral("write error: ")
-                                 + QString::fromLocal8Bit(std::strerror(error))
-                                   : QStringLiteral("write error"));
+    printError(context, error != 0 ? Cli::tr("write error: %1")
+                                             .arg(QString::fromLocal8Bit(std::strerror(error)))
+                                   : Cli::tr("write error"));
     return status == ExitOk ? ExitFailure : status;
 }
 
@@ -139,7 +146,7 @@ bool readInput(const QString &from, const CliContext &context, qsizetype maxByte
         opened = file.open(QIODevice::ReadOnly);
     }
     if (!opened) {
-        *error = QStringLiteral("cannot read %1: %2").arg(from, file.errorString());
+        *error = Cli::tr("cannot read %1: %2").arg(from, file.errorString());
         return false;
     }
     *bytes = file.read(maxBytes);
@@ -150,7 +157,7 @@ bool takeOptionValue(const QStringList &arguments, qsizetype *index, const CliCo
                      QString *value)
 {
     if (*index + 1 >= arguments.size() || arguments.at(*index + 1).isEmpty()) {
-        printError(context, QStringLiteral("%1 needs a value").arg(arguments.at(*index)));
+        printError(context, Cli::tr("%1 needs a value").arg(arguments.at(*index)));
         return false;
     }
     *index += 1;
@@ -160,7 +167,7 @@ bool takeOptionValue(const QStringList &arguments, qsizetype *index, const CliCo
 
 int unknownOption(const CliContext &context, const QString &command, const QString &argument)
 {
-    printError(context, QStringLiteral("%1: unknown option '%2'\nTry 'kalvoren %1 --help'.")
+    printError(context, Cli::tr("%1: unknown option '%2'\nTry 'kalvoren %1 --help'.")
                                 .arg(command, argument));
     return ExitUsage;
 }
@@ -171,7 +178,7 @@ bool parsePositiveNumber(const QString &option, const QString &text, double *val
     bool ok = false;
     const double v = text.toDouble(&ok);
     if (!ok || !(v > 0) || v > 1e9) {
-        *error = QStringLiteral("%1 needs a positive number, not '%2'").arg(option, text);
+        *error = Cli::tr("%1 needs a positive number, not '%2'").arg(option, text);
         return false;
     }
     *value = v;
@@ -203,7 +210,7 @@ int runCommand(QStringList arguments, CliContext &context)
             continue;
         PlatformKind kind;
         if (i + 1 >= arguments.size() || !platformKindFromName(arguments.at(i + 1), &kind)) {
-            printError(context, QStringLiteral("--platform takes 'linux' or 'commands'"));
+            printError(context, Cli::tr("--platform takes 'linux' or 'commands'"));
             return ExitUsage;
         }
         context.makePlatform = [kind] { return createPlatform(kind); };
@@ -235,8 +242,8 @@ int runCommand(QStringList arguments, CliContext &context)
         if (first == QLatin1String(command.name))
             return command.run(arguments.mid(1), context);
     }
-    printError(context, QStringLiteral("unknown command or option '%1'\n"
-                                       "Try 'kalvoren --help'.").arg(first));
+    printError(context, Cli::tr("unknown command or option '%1'\n"
+                                "Try 'kalvoren --help'.").arg(first));
     return ExitUsage;
 }
 

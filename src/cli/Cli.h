@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -27,6 +28,13 @@ struct CliContext
     std::function<std::unique_ptr<Platform>()> makePlatform;
     // Sleeps between repeated samples; tests replace it.
     std::function<void(double seconds)> sleep;
+};
+
+// The command line's texts for translating: Cli::tr("..."). What scripts read (the figures'
+// lines, JSON keys, table layouts) stays as it is, without tr().
+struct Cli
+{
+    Q_DECLARE_TR_FUNCTIONS(Kalvoren::Cli)
 };
 
 // Exit codes: 0 done, 1 the work failed, 2 the command line was wrong, 130 cancelled (Ctrl-C).

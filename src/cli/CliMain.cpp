@@ -3,6 +3,7 @@
 #include "Cli.h"
 #include "SessionServices.h"
 #include "platform/SettingsFile.h"
+#include "platform/Translations.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -43,6 +44,7 @@ int cliMain(int argc, char **argv)
         // argv[0] stays what the user typed: the X11 resource name comes from it.
         const QByteArray program = QFile::encodeName(desktopProgramPath());
         ::execv(program.constData(), argv);
+        // No translation yet: the application object that loads it is not made.
         std::fprintf(stderr, "kalvoren: cannot start the desktop program %s: %s\n",
                      program.constData(), std::strerror(errno));
         return ExitFailure;
@@ -53,10 +55,10 @@ int cliMain(int argc, char **argv)
     // Before any setting is read by a command.
     refuseIrregularSettingsFile(QStringLiteral("Kalvoren"), QStringLiteral("Kalvoren"));
     QCoreApplication app(argc, argv);
+    applyUserLanguage(&app);
     if (!isCliInvocation(arguments)) {
-        std::fputs("kalvoren: no display (DISPLAY and WAYLAND_DISPLAY are unset); "
-                   "printing the memory figures instead\n",
-                   stderr);
+        printError(CliContext(), Cli::tr("no display (DISPLAY and WAYLAND_DISPLAY are unset); "
+                                         "printing the memory figures instead"));
         return printStatsOnce(CliContext());
     }
     return runCli(arguments, CliContext());

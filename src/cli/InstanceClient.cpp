@@ -12,8 +12,8 @@ InstanceReply callRunningInstance(const QString &method, const QDBusConnection &
 {
     if (!bus.isConnected()) {
         const QString why = bus.lastError().isValid() ? bus.lastError().message()
-                                                      : QStringLiteral("not connected");
-        return { InstanceReply::Status::NoBus, QStringLiteral("no session bus: ") + why };
+                                                      : Cli::tr("not connected");
+        return { InstanceReply::Status::NoBus, Cli::tr("no session bus: %1").arg(why) };
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
             QLatin1String(InstanceBus::service), QLatin1String(InstanceBus::path),
@@ -29,9 +29,9 @@ InstanceReply callRunningInstance(const QString &method, const QDBusConnection &
     const QDBusError error(reply);
     if (error.type() == QDBusError::ServiceUnknown
         || error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
-        return { InstanceReply::Status::NoInstance, QStringLiteral("no Kalvoren is running") };
+        return { InstanceReply::Status::NoInstance, Cli::tr("no Kalvoren is running") };
     return { InstanceReply::Status::Failed,
-             QStringLiteral("the running Kalvoren did not answer %1: %2")
+             Cli::tr("the running Kalvoren did not answer %1: %2")
                      .arg(method, error.message()) };
 }
 

@@ -13,7 +13,8 @@ namespace InstanceBus {
 inline constexpr char service[] = "org.kalvoren.Kalvoren";
 inline constexpr char path[] = "/org/kalvoren/Kalvoren";
 inline constexpr char interface[] = "org.kalvoren.Kalvoren";
-// The answer to optimize, in every case: started, cancelled or only the notice shown.
+// The answer to optimize, in every case: started, cancelled or only the notice shown. Scripts
+// compare it: it stays as it is in every language.
 inline QString optimizeReply() { return QStringLiteral("Kalvoren Optimize Initiated"); }
 } // namespace InstanceBus
 

@@ -157,8 +157,8 @@ QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snaps
 QString changePart(const QString &label, std::optional<double> before, std::optional<double> after)
 {
     if (!before || !after)
-        return QStringLiteral("%1: unknown").arg(label);
-    return QStringLiteral("%1: %2 -> %3 (%4)")
+        return Cli::tr("%1: unknown").arg(label);
+    return Cli::tr("%1: %2 -> %3 (%4)")
             .arg(label, megabytesText(float(*before)), megabytesText(float(*after)),
                  signedMegabytesText(*after - *before));
 }
@@ -168,24 +168,24 @@ QString textResult(const OptimizerResult &r, const Snapshot &before, const Snaps
 {
     QStringList lines;
     if (r.blocksTaken > 0 || r.cancelled) {
-        lines << (r.cancelled ? QStringLiteral("Cancelled after %1 of %2 blocks; ")
-                              : QStringLiteral("Done: %1 of %2 blocks; "))
+        lines << (r.cancelled ? Cli::tr("Cancelled after %1 of %2 blocks; ")
+                              : Cli::tr("Done: %1 of %2 blocks; "))
                                 .arg(r.blocksTaken)
                                 .arg(r.plan.count)
-                        + QStringLiteral("touched %1 at %2 GB/s, all freed.")
+                        + Cli::tr("touched %1 at %2 GB/s, all freed.")
                                   .arg(gibText(double(r.bytesTouched)))
                                   .arg(touchRate / 1e9, 0, 'f', 2);
     }
     // MemAvailable where the machine says it, else the room the limits leave.
     const bool machineAvailable = memAvailableOf(before) && memAvailableOf(after);
-    QStringList change { changePart(QStringLiteral("Free"), freeOf(before), freeOf(after)),
-                         changePart(QStringLiteral("available"),
+    QStringList change { changePart(Cli::tr("Free"), freeOf(before), freeOf(after)),
+                         changePart(Cli::tr("available"),
                                     machineAvailable ? memAvailableOf(before)
                                                      : availableOf(before),
                                     machineAvailable ? memAvailableOf(after)
                                                      : availableOf(after)) };
     if (pageCacheOf(before) && pageCacheOf(after))
-        change << changePart(QStringLiteral("page cache"), pageCacheOf(before),
+        change << changePart(Cli::tr("page cache"), pageCacheOf(before),
                              pageCacheOf(after));
     lines << change.join(QStringLiteral("; "));
     lines << runReportText(r);
@@ -221,7 +221,7 @@ int parseOptions(const QStringList &arguments, OptimizeOptions *options,
 
 QString optimizeUsage()
 {
-    return QStringLiteral(
+    return Cli::tr(
             "Usage: kalvoren optimize [--here] [--json] [--no-purge] [--pkexec]\n"
             "Makes the system reclaim inactive memory: drops the page cache first (as root or\n"
             "through pkexec), then takes and touches up to 20 blocks, and frees them. The\n"
@@ -245,7 +245,7 @@ QString progressLine(quint64 done, quint64 total, double bytesPerSecond, int wid
     const double fraction = total > 0 ? std::min(1.0, double(done) / double(total)) : 1.0;
     const int filled = int(fraction * width);
     QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('-'));
-    return QStringLiteral("[%1] %2 of %3  %4 GB/s")
+    return Cli::tr("[%1] %2 of %3  %4 GB/s")
             .arg(bar, gibText(double(done)), gibText(double(total)))
             .arg(bytesPerSecond / 1e9, 0, 'f', 2);
 }
@@ -269,7 +269,7 @@ int runOptimizeCommandWith(const QStringList &arguments, const CliContext &conte
     std::unique_ptr<Platform> platform = context.makePlatform();
     const Snapshot before = snapshot(*platform);
     if (!before.figures) {
-        printError(context, QStringLiteral("cannot read the memory figures"));
+        printError(context, Cli::tr("cannot read the memory figures"));
         return ExitFailure;
     }
 

@@ -72,6 +72,8 @@ void printRows(const CliContext &context, const QList<ProcessRow> &lines, bool j
         return;
     }
     // Joined, not built with chained arg(): a field holding "%1" would be filled in again.
+    // Scripts read the table: its header and rows stay as they are in every language, and so
+    // do the --json keys above.
     auto row = [](const QString &pid, const QString &rsize, const QString &cpu,
                   const QString &command) {
         return pid.rightJustified(8) + QLatin1Char(' ') + rsize.rightJustified(7)
@@ -116,8 +118,8 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
                     options->sort = &known;
             }
             if (!options->sort) {
-                printError(context, QStringLiteral("--sort takes rss, cpu, pid or command, not "
-                                                   "'%1'").arg(name));
+                printError(context, Cli::tr("--sort takes rss, cpu, pid or command, not '%1'")
+                                            .arg(name));
                 return ExitUsage;
             }
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
@@ -131,13 +133,12 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
     const bool listing = !options->from.isEmpty() || options->json || !options->user.isEmpty()
             || options->sort;
     if (actions > 1 || (actions == 1 && listing)) {
-        printError(context, QStringLiteral("--quit and --force-quit take one pid and stand "
-                                           "alone"));
+        printError(context, Cli::tr("--quit and --force-quit take one pid and stand alone"));
         return ExitUsage;
     }
     if (!options->user.isEmpty() && !options->from.isEmpty()) {
-        printError(context, QStringLiteral("--user needs the live list: a saved top text names "
-                                           "no users"));
+        printError(context, Cli::tr("--user needs the live list: a saved top text names "
+                                    "no users"));
         return ExitUsage;
     }
     return ExitOk;
@@ -147,7 +148,7 @@ int parseOptions(const QStringList &arguments, ProcessesOptions *options,
 
 QString processesUsage()
 {
-    return QStringLiteral(
+    return Cli::tr(
             "Usage: kalvoren processes [--json] [--user NAME] [--sort KEY] [--from FILE|-]\n"
             "       kalvoren processes --quit PID | --force-quit PID\n"
             "Lists the processes once, largest resident memory first: pid, resident size,\n"
@@ -200,8 +201,7 @@ int runProcessesCommand(const QStringList &arguments, const CliContext &context)
             rows = platform->readProcesses(&error);
         }
         if (!rows) {
-            printError(context,
-                       QStringLiteral("cannot read the process list: %1").arg(error.message));
+            printError(context, Cli::tr("cannot read the process list: %1").arg(error.message));
             return ExitFailure;
         }
         lines = std::move(*rows);
@@ -215,9 +215,9 @@ int runProcessesCommand(const QStringList &arguments, const CliContext &context)
         sortProcessRows(&lines, options.sort->key, options.sort->order);
     if (lines.isEmpty() && !options.from.isEmpty()) {
         const QString source = options.from == QLatin1String("-")
-                ? QStringLiteral("standard input") : options.from;
-        printError(context, QStringLiteral("no process lines in %1: expected top output with "
-                                           "twelve lines before the process lines").arg(source));
+                ? Cli::tr("standard input") : options.from;
+        printError(context, Cli::tr("no process lines in %1: expected top output with "
+                                    "twelve lines before the process lines").arg(source));
         return ExitFailure;
     }
     printRows(context, lines, options.json);

@@ -48,8 +48,8 @@ ProcessActionResult closeWindowsOfProcess(qint64 pid)
     const auto function = reinterpret_cast<CloseFunction>(resolve("kalvorenCloseWindows"));
     if (!function)
         return processActionResult(ProcessActionStatus::Unavailable,
-                                   QStringLiteral("Cannot ask process %1 to quit: the session "
-                                                  "module is not installed. Use Force Quit.")
+                                   Cli::tr("Cannot ask process %1 to quit: the session "
+                                           "module is not installed. Use Force Quit.")
                                            .arg(pid));
     return function(pid);
 }

@@ -40,7 +40,8 @@ void printSample(const CliContext &context, const MemorySample &sample,
                   QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
         return;
     }
-    // Scripts read these five lines: they stay as they are in every language.
+    // Scripts read these five lines: they stay as they are in every language (no tr()), and
+    // so do the --json keys and the --vm-stat layout above.
     const MemoryTexts t = textsFor(f);
     printLine(context.streams.out, QStringLiteral("Free: ") + t.free);
     printLine(context.streams.out, QStringLiteral("Inactive: ") + t.inactive);
@@ -81,8 +82,8 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
                 return ExitUsage;
             double count = 0;
             if (!parsePositiveNumber(arg, text, &count, &error) || count != std::floor(count)) {
-                printError(context, QStringLiteral("--count needs a whole number of at least 1, "
-                                                   "not '%1'").arg(text));
+                printError(context, Cli::tr("--count needs a whole number of at least 1, "
+                                            "not '%1'").arg(text));
                 return ExitUsage;
             }
             options->count = qint64(count);
@@ -97,18 +98,18 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
         }
     }
     if (options->json && options->vmStat) {
-        printError(context, QStringLiteral("--json and --vm-stat choose different layouts; "
-                                           "give one of them"));
+        printError(context, Cli::tr("--json and --vm-stat choose different layouts; "
+                                    "give one of them"));
         return ExitUsage;
     }
     if (!options->from.isEmpty() && !options->root.isEmpty()) {
-        printError(context, QStringLiteral("--from reads a saved text, --root a saved system; "
-                                           "give one of them"));
+        printError(context, Cli::tr("--from reads a saved text, --root a saved system; "
+                                    "give one of them"));
         return ExitUsage;
     }
     if (!options->from.isEmpty() && (options->interval > 0 || options->count > 0)) {
-        printError(context, QStringLiteral("--from reads one saved text; it cannot be combined "
-                                           "with --interval or --count"));
+        printError(context, Cli::tr("--from reads one saved text; it cannot be combined "
+                                    "with --interval or --count"));
         return ExitUsage;
     }
     if (options->count > 0 && options->interval == 0)
@@ -120,7 +121,7 @@ int parseOptions(const QStringList &arguments, StatsOptions *options, const CliC
 
 QString statsUsage()
 {
-    return QStringLiteral(
+    return Cli::tr(
             "Usage: kalvoren stats [--all] [--json | --vm-stat] [--interval SECONDS] [--count N]\n"
             "                      [--from FILE|- | --root DIR]\n"
             "Prints free, inactive, wired and active memory and the total.\n\n"
@@ -150,14 +151,13 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
             return ExitFailure;
         }
         const QString source = options.from == QLatin1String("-")
-                ? QStringLiteral("standard input") : options.from;
+                ? Cli::tr("standard input") : options.from;
         std::optional<MemorySample> sample;
         if (bytes.contains("MemTotal:")) {
             QString missing;
             sample = sampleFromSavedMemInfo(bytes, &missing);
             if (!sample) {
-                printError(context, QStringLiteral("no memory figures in %1: %2")
-                                            .arg(source, missing));
+                printError(context, Cli::tr("no memory figures in %1: %2").arg(source, missing));
                 return ExitFailure;
             }
         } else {
@@ -165,10 +165,10 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
             sample = sampleFromVmStat(text, patternForText(text));
         }
         if (!sample) {
-            printError(context, QStringLiteral("no memory figures in %1: expected vm_stat output "
-                                               "with 'Pages free:' ... 'Pageouts:' lines, or a "
-                                               "/proc/meminfo")
-                                       .arg(source));
+            printError(context, Cli::tr("no memory figures in %1: expected vm_stat output "
+                                        "with 'Pages free:' ... 'Pageouts:' lines, or a "
+                                        "/proc/meminfo")
+                                        .arg(source));
             return ExitFailure;
         }
         printSample(context, *sample, options);
@@ -181,8 +181,7 @@ int runStatsCommand(const QStringList &arguments, const CliContext &context)
     QObject::connect(&sampler, &MemorySampler::sampled,
                      [&](const MemorySample &sample) { printSample(context, sample, options); });
     QObject::connect(&sampler, &MemorySampler::failed, [&](const PlatformError &error) {
-        printError(context,
-                   QStringLiteral("cannot read the memory figures: %1").arg(error.message));
+        printError(context, Cli::tr("cannot read the memory figures: %1").arg(error.message));
     });
     for (qint64 n = 0;; ++n) {
         if (n > 0) {

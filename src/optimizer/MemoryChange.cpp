@@ -2,10 +2,16 @@
 
 #include "stats/MemoryFigures.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace Kalvoren {
 namespace {
+
+struct MemoryChange
+{
+    Q_DECLARE_TR_FUNCTIONS(Kalvoren::MemoryChange)
+};
 
 // megabytesText formats floats the way the main window does. Here the figures go into a
 // notice whose text wraps, so the number and its unit are joined by a no-break space: a line
@@ -43,13 +49,13 @@ QString memoryChangeText(const std::optional<MemorySnapshot> &before, const Memo
         freeBefore = before->freeBytes;
         availableBefore = before->availableBytes;
     }
-    QString text = changeLine(QStringLiteral("Free memory"), freeBefore, after.freeBytes)
+    QString text = changeLine(MemoryChange::tr("Free memory"), freeBefore, after.freeBytes)
             + QLatin1Char('\n')
-            + changeLine(QStringLiteral("Available memory"), availableBefore,
+            + changeLine(MemoryChange::tr("Available memory"), availableBefore,
                          after.availableBytes);
     if (before && before->pageCacheBytes && after.pageCacheBytes) {
         text += QLatin1Char('\n')
-                + changeLine(QStringLiteral("Page cache"), before->pageCacheBytes,
+                + changeLine(MemoryChange::tr("Page cache"), before->pageCacheBytes,
                              *after.pageCacheBytes);
     }
     return text;
@@ -59,14 +65,15 @@ QString purgeReportLine(const PurgeResult &purge)
 {
     switch (purge.outcome) {
     case PurgeOutcome::Done:
-        return QStringLiteral("The page cache was dropped first.");
+        return MemoryChange::tr("The page cache was dropped first.");
     case PurgeOutcome::Failed:
-        return QStringLiteral("The page cache could not be dropped first: %1").arg(purge.message);
+        return MemoryChange::tr("The page cache could not be dropped first: %1")
+                .arg(purge.message);
     case PurgeOutcome::Skipped:
         break;
     }
     // Skipped with a reason from the platform (which says how to turn it on), or not asked for.
-    return purge.message.isEmpty() ? QStringLiteral("The page cache was not dropped first.")
+    return purge.message.isEmpty() ? MemoryChange::tr("The page cache was not dropped first.")
                                    : purge.message;
 }
 
@@ -75,26 +82,26 @@ QString runReportText(const OptimizerResult &result)
     QStringList lines;
     if (result.blocksTaken == 0 && result.blocksFailed == 0 && !result.cancelled) {
         if (result.budget == 0 && result.roomBefore) {
-            lines << QStringLiteral("No memory was taken: only %1 is available, within the %2 "
-                                    "kept free.")
+            lines << MemoryChange::tr("No memory was taken: only %1 is available, within the "
+                                      "%2 kept free.")
                              .arg(megabytesText(float(result.roomBefore->availableBytes)),
                                   megabytesText(float(reserveFor(result.roomBefore->limitBytes))));
         } else if (result.bound == PlanBound::Reclaimable) {
-            lines << QStringLiteral("No memory was taken: the kernel has no page cache left to "
-                                    "give back for it.");
+            lines << MemoryChange::tr("No memory was taken: the kernel has no page cache left "
+                                      "to give back for it.");
         } else {
-            lines << QStringLiteral("No memory was taken: the figures left nothing to take.");
+            lines << MemoryChange::tr("No memory was taken: the figures left nothing to take.");
         }
     }
     if (result.stoppedNotPaying)
-        lines << QStringLiteral("Stopped early: the kernel no longer gave back page cache.");
+        lines << MemoryChange::tr("Stopped early: the kernel no longer gave back page cache.");
     else if (result.stoppedAtReserve)
-        lines << QStringLiteral("Stopped early to keep a reserve free.");
+        lines << MemoryChange::tr("Stopped early to keep a reserve free.");
     if (result.blocksFailed == 1)
-        lines << QStringLiteral("1 allocation failed.");
+        lines << MemoryChange::tr("1 allocation failed.");
     else if (result.blocksFailed > 1)
-        lines << QStringLiteral("%1 allocations failed.").arg(result.blocksFailed);
-    lines << QStringLiteral("Took %1 s.").arg(result.seconds, 0, 'f', 1);
+        lines << MemoryChange::tr("%1 allocations failed.").arg(result.blocksFailed);
+    lines << MemoryChange::tr("Took %1 s.").arg(result.seconds, 0, 'f', 1);
     lines << purgeReportLine(result.purge);
     return lines.join(QLatin1Char('\n'));
 }

@@ -50,7 +50,9 @@ enum class PurgeOutcome {
 struct PurgeResult
 {
     PurgeOutcome outcome = PurgeOutcome::Skipped;
-    QString message; // what happened, for the log; empty when Done
+    // What happened, for the log and optimize --json's purge_message; empty when Done. In
+    // English, as log lines are: scripts and searches read them.
+    QString message;
 };
 
 } // namespace Kalvoren

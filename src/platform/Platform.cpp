@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "PlatformText.h"
+
 #include "commands/CommandsPlatform.h"
 #include "linux/LinuxPlatform.h"
 #include "linux/ProcMemInfo.h"
@@ -56,13 +58,13 @@ std::optional<QList<ProcessRow>> Platform::readProcesses(PlatformError *error)
 {
     return readingFailed<QList<ProcessRow>>(
             error, PlatformError::Kind::Unsupported,
-            QStringLiteral("the %1 platform has no process list").arg(name()));
+            PlatformText::tr("the %1 platform has no process list").arg(name()));
 }
 
 ProcessActionResult Platform::quitProcess(const QString &)
 {
     return processActionResult(ProcessActionStatus::Unavailable,
-                               QStringLiteral("The %1 platform cannot quit processes.")
+                               PlatformText::tr("The %1 platform cannot quit processes.")
                                        .arg(name()));
 }
 

@@ -1,5 +1,7 @@
 #include "ProcessAction.h"
 
+#include "PlatformText.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -49,14 +51,14 @@ ProcessActionResult resultFromErrno(int error, qint64 pid)
     switch (error) {
     case ESRCH:
         return processActionResult(ProcessActionStatus::NoSuchProcess,
-                                   QStringLiteral("Process %1 is no longer running.").arg(pid));
+                                   PlatformText::tr("Process %1 is no longer running.").arg(pid));
     case EPERM:
         return processActionResult(ProcessActionStatus::NotPermitted,
-                                   QStringLiteral("Not permitted to end process %1: it belongs "
-                                                  "to another user.").arg(pid));
+                                   PlatformText::tr("Not permitted to end process %1: it "
+                                                    "belongs to another user.").arg(pid));
     default:
         return processActionResult(ProcessActionStatus::Failed,
-                                   QStringLiteral("Could not signal process %1: %2")
+                                   PlatformText::tr("Could not signal process %1: %2")
                                            .arg(pid).arg(QString::fromLocal8Bit(
                                                    std::strerror(error))));
     }

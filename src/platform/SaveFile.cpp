@@ -1,5 +1,7 @@
 #include "SaveFile.h"
 
+#include "PlatformText.h"
+
 #include <QSaveFile>
 
 #include <cerrno>
@@ -13,7 +15,7 @@ bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *e
 {
     QSaveFile file(path);
     auto fail = [&](const QString &reason) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+        *error = PlatformText::tr("Cannot write %1: %2").arg(path, reason);
         file.cancelWriting();
         return false;
     };

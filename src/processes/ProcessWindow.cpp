@@ -19,7 +19,7 @@ using namespace Kalvoren;
 
 namespace {
 
-const char readingText[] = "Reading the process list...";
+const char readingText[] = QT_TRANSLATE_NOOP("ProcessWindow", "Reading the process list...");
 
 bool askWithMessageBox(QWidget *parent, const QString &question, const QString &action)
 {
@@ -111,7 +111,7 @@ ProcessWindow::ProcessWindow(TopMonitor *monitor, QWidget *parent)
     connect(monitor, &TopMonitor::statusMessage, m_status, &QLabel::setText);
     connect(monitor, &TopMonitor::selectedRowMoved, this, &ProcessWindow::keepOnScreen);
     connect(monitor, &TopMonitor::refreshed, this, [this] {
-        if (m_status->text() == QLatin1String(readingText))
+        if (m_status->text() == tr(readingText))
             m_status->clear();
     });
 }
@@ -188,7 +188,7 @@ void ProcessWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (m_monitor && !m_monitor->isRunning()) {
-        m_status->setText(QLatin1String(readingText));
+        m_status->setText(tr(readingText));
         m_monitor->start();
     }
 }

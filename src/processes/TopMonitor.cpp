@@ -107,7 +107,7 @@ bool TopMonitor::poll()
     applyLines(lines);
     emit refreshed();
     if (!error.isEmpty())
-        emit statusMessage(QStringLiteral("Cannot read the process list: %1").arg(error));
+        emit statusMessage(tr("Cannot read the process list: %1").arg(error));
     return true;
 }
 
@@ -284,7 +284,7 @@ void TopMonitor::rememberSelection()
     if (item->ended()) {
         m_selectedPid.clear();
         m_selectedCommand.clear();
-        m_vanished = QStringLiteral("%1 (pid %2)").arg(item->command(), item->pid());
+        m_vanished = tr("%1 (pid %2)").arg(item->command(), item->pid());
         return;
     }
     m_selectedPid = item->pid();
@@ -309,12 +309,12 @@ void TopMonitor::followSelection()
     }
     m_movingSelection = true;
     if (found < 0) {
-        m_vanished = QStringLiteral("%1 (pid %2)").arg(m_selectedCommand, m_selectedPid);
+        m_vanished = tr("%1 (pid %2)").arg(m_selectedCommand, m_selectedPid);
         m_selectedPid.clear();
         m_selectedCommand.clear();
         m_selection->clear();
         m_movingSelection = false;
-        emit statusMessage(QStringLiteral("%1 has ended; nothing is selected.").arg(m_vanished));
+        emit statusMessage(tr("%1 has ended; nothing is selected.").arg(m_vanished));
         return;
     }
     const QModelIndexList rows = m_selection->selectedRows();
@@ -349,8 +349,8 @@ ProcessActionResult TopMonitor::act(bool force)
         result = processActionResult(
                 ProcessActionStatus::InvalidPid,
                 m_vanished.isEmpty()
-                        ? QStringLiteral("Select a process first.")
-                        : QStringLiteral("%1 has already ended; select another process.")
+                        ? tr("Select a process first.")
+                        : tr("%1 has already ended; select another process.")
                                   .arg(m_vanished));
     } else {
         result = force ? m_platform->forceQuitProcess(m_selectedPid)
@@ -394,7 +394,7 @@ QVariant TopMonitor::cellValue(int identifier, int row) const
     case 0:
         return item->ended() ? dash : residentSizeLabel(process);
     case 1:
-        return item->ended() ? QStringLiteral("%1 (ended)").arg(process.command)
+        return item->ended() ? tr("%1 (ended)").arg(process.command)
                              : process.command;
     case 2:
         return process.pid > 0 ? item->pid() : dash;
@@ -442,9 +442,11 @@ QVariant TopMonitor::headerData(int section, Qt::Orientation orientation, int ro
     case ColumnIdentifierRole:
         return QString::number(columnIdentifiers[section]);
     case Qt::DisplayRole: {
-        static const char *const titles[columnTotal] = { "PID", "User", "CPU %", "Resident size",
-                                                         "Command" };
-        return QString::fromLatin1(titles[section]);
+        static const char *const titles[columnTotal] = {
+            QT_TR_NOOP("PID"), QT_TR_NOOP("User"), QT_TR_NOOP("CPU %"),
+            QT_TR_NOOP("Resident size"), QT_TR_NOOP("Command")
+        };
+        return tr(titles[section]);
     }
     case Qt::InitialSortOrderRole:
         // Figures are looked at largest first, names from A.

@@ -6,10 +6,10 @@
 namespace Kalvoren {
 namespace {
 
-QString tr(const char *text)
+struct SampleReport
 {
-    return QCoreApplication::translate("Kalvoren::SampleReport", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Kalvoren::SampleReport)
+};
 
 void insertBytes(QVariantMap *map, const char *key, const std::optional<quint64> &bytes)
 {
@@ -101,10 +101,10 @@ QString swapValue(const MemorySample &sample)
     if (!used)
         return QString();
     if (*sample.swapTotalBytes == 0)
-        return tr("none");
-    QString text = tr("%1 of %2").arg(mb(*used), mb(*sample.swapTotalBytes));
+        return SampleReport::tr("none", "no swap");
+    QString text = SampleReport::tr("%1 of %2").arg(mb(*used), mb(*sample.swapTotalBytes));
     if (const std::optional<double> ratio = zramRatio(sample))
-        text += tr(", zram %1:1").arg(fixedText(*ratio, 2));
+        text += SampleReport::tr(", zram %1:1").arg(fixedText(*ratio, 2));
     return text;
 }
 
@@ -115,28 +115,28 @@ QString pressureValue(const MemorySample &sample)
     const MemoryPressure &p = *sample.pressure;
     // Below a hundredth of a percent the kernel's averages are rounding noise.
     if (p.full && p.full->avg10 >= 0.01)
-        return tr("full %1 %").arg(fixedText(p.full->avg10, 1));
+        return SampleReport::tr("full %1 %").arg(fixedText(p.full->avg10, 1));
     if (p.some.avg10 >= 0.01)
-        return tr("some %1 %").arg(fixedText(p.some.avg10, 1));
-    return tr("none");
+        return SampleReport::tr("some %1 %").arg(fixedText(p.some.avg10, 1));
+    return SampleReport::tr("none", "no memory pressure");
 }
 
 QString availableText(const MemorySample &sample)
 {
     const QString value = availableValue(sample);
-    return value.isEmpty() ? value : tr("Available: %1").arg(value);
+    return value.isEmpty() ? value : SampleReport::tr("Available: %1").arg(value);
 }
 
 QString swapText(const MemorySample &sample)
 {
     const QString value = swapValue(sample);
-    return value.isEmpty() ? value : tr("Swap: %1").arg(value);
+    return value.isEmpty() ? value : SampleReport::tr("Swap: %1").arg(value);
 }
 
 QString pressureText(const MemorySample &sample)
 {
     const QString value = pressureValue(sample);
-    return value.isEmpty() ? value : tr("Pressure: %1").arg(value);
+    return value.isEmpty() ? value : SampleReport::tr("Pressure: %1").arg(value);
 }
 
 QStringList extraFigureLines(const MemorySample &sample)
@@ -145,9 +145,9 @@ QStringList extraFigureLines(const MemorySample &sample)
     if (const QString available = availableText(sample); !available.isEmpty())
         lines << available;
     if (sample.cacheBytes) {
-        QString cache = tr("Cache: %1").arg(mb(*sample.cacheBytes));
+        QString cache = SampleReport::tr("Cache: %1").arg(mb(*sample.cacheBytes));
         if (sample.shmemBytes)
-            cache += tr(" (shared memory %1)").arg(mb(*sample.shmemBytes));
+            cache += SampleReport::tr(" (shared memory %1)").arg(mb(*sample.shmemBytes));
         lines << cache;
     }
     if (const QString swap = swapText(sample); !swap.isEmpty())
@@ -158,35 +158,36 @@ QStringList extraFigureLines(const MemorySample &sample)
             line += QStringLiteral(" (%1)").arg(d.algorithm);
         line += QLatin1String(": ");
         if (d.origDataBytes && d.comprDataBytes) {
-            line += tr("%1 stored in %2").arg(mb(*d.origDataBytes), mb(*d.comprDataBytes));
+            line += SampleReport::tr("%1 stored in %2")
+                            .arg(mb(*d.origDataBytes), mb(*d.comprDataBytes));
             if (const std::optional<double> ratio = d.compressionRatio())
-                line += tr(", ratio %1:1").arg(fixedText(*ratio, 2));
+                line += SampleReport::tr(", ratio %1:1").arg(fixedText(*ratio, 2));
         } else {
-            line += tr("no figures");
+            line += SampleReport::tr("no figures");
         }
         if (d.memUsedBytes)
-            line += tr(", taking %1").arg(mb(*d.memUsedBytes));
+            line += SampleReport::tr(", taking %1").arg(mb(*d.memUsedBytes));
         if (d.disksizeBytes)
-            line += tr(" (size %1)").arg(mb(*d.disksizeBytes));
+            line += SampleReport::tr(" (size %1)").arg(mb(*d.disksizeBytes));
         lines << line;
     }
     if (sample.zswapBytes) {
-        QString zswap = tr("Zswap: %1").arg(mb(*sample.zswapBytes));
+        QString zswap = SampleReport::tr("Zswap: %1").arg(mb(*sample.zswapBytes));
         if (sample.zswappedBytes)
-            zswap += tr(" holding %1").arg(mb(*sample.zswappedBytes));
+            zswap += SampleReport::tr(" holding %1").arg(mb(*sample.zswappedBytes));
         lines << zswap;
     }
     if (sample.pressure) {
         const MemoryPressure &p = *sample.pressure;
         QString pressure = pressureText(sample);
-        pressure += QStringLiteral(" (some %1/%2/%3")
+        pressure += SampleReport::tr(" (some %1/%2/%3")
                             .arg(fixedText(p.some.avg10, 2), fixedText(p.some.avg60, 2),
                                  fixedText(p.some.avg300, 2));
         if (p.full)
-            pressure += QStringLiteral(", full %1/%2/%3")
+            pressure += SampleReport::tr(", full %1/%2/%3")
                                 .arg(fixedText(p.full->avg10, 2), fixedText(p.full->avg60, 2),
                                      fixedText(p.full->avg300, 2));
-        pressure += tr(" % over 10 s/60 s/300 s)");
+        pressure += SampleReport::tr(" % over 10 s/60 s/300 s)");
         lines << pressure;
     }
     return lines;

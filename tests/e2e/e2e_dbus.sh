@@ -35,6 +35,8 @@ wait_for_owner() {
 
 e2e_start_display
 e2e_start_bus
+# In German: the reply is read by scripts, so it stays as it is in every language.
+export LANGUAGE=de
 
 # Both notices hidden, so a call starts a run at once and no panel waits for a click.
 export XDG_CONFIG_HOME=$WORK/config

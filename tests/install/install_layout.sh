@@ -4,10 +4,10 @@
 # and icon, the icon is an SVG that Qt draws at 128x128 in the hicolor theme (rendered by the
 # image tool given as $2, built with Qt's SVG module) with PNGs of the fixed sizes beside it,
 # and the polkit action lies where polkitd reads actions whatever the prefix, naming the
-# installed purge helper. Then what a distribution expects beside the program: the
-# software-centre metadata validates, the manual page renders without warnings, both shell
-# completions load, and every option that a command's --help lists is in the manual page and
-# in both completions.
+# installed purge helper, and the German translation is installed. Then what a distribution
+# expects beside the program: the software-centre metadata validates, the manual page renders
+# without warnings, both shell completions load, and every option that a command's --help
+# lists is in the manual page and in both completions.
 set -euo pipefail
 build=$1
 image_tool=$2
@@ -52,6 +52,8 @@ helper=$install_prefix/$(cache CMAKE_INSTALL_LIBEXECDIR)/kalvoren/kalvoren-purge
 grep -q "policykit.exec.path\">$helper<" "$policy" ||
     fail "the polkit action does not name the installed helper $helper"
 [[ -x $root$helper ]] || fail "no purge helper at $helper"
+# kalvoren starts the desktop program from the same folder.
+[[ -x $root${helper%/*}/kalvoren-desktop ]] || fail "no desktop program beside $helper"
 
 for tool in appstreamcli man zsh; do
     command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh --test)"
@@ -65,6 +67,8 @@ for size in 16 22 24 32 48 64 128 256; do
     got=$(((w1 << 24 | w2 << 16 | w3 << 8 | w4)))x$(((h1 << 24 | h2 << 16 | h3 << 8 | h4)))
     [[ $got == "${size}x$size" ]] || fail "the ${size}x$size icon is $got"
 done
+[[ -s $prefix/share/kalvoren/translations/kalvoren_de.qm ]] ||
+    fail "no German translation at share/kalvoren/translations/kalvoren_de.qm"
 for file in copyright changelog.Debian.gz; do
     [[ -s $prefix/share/doc/kalvoren/$file ]] || fail "no share/doc/kalvoren/$file"
 done

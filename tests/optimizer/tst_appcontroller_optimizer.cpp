@@ -45,7 +45,11 @@ public:
     }
     std::optional<QList<ProcessRow>> readProcesses(PlatformError *) override
     {
-        return QList<ProcessRow> { ProcessRow { 42, 4096, 0, QStringLiteral("sleep") } };
+        ProcessRow row;
+        row.pid = 42;
+        row.residentBytes = 4096;
+        row.command = QStringLiteral("sleep");
+        return QList<ProcessRow> { row };
     }
     PurgeResult purge(PurgeElevation) override
     {

@@ -1,5 +1,7 @@
 #include "CommandsPlatform.h"
 
+#include "platform/PlatformText.h"
+
 #include "Kesh.h"
 #include "TopText.h"
 #include "VmStatText.h"
@@ -38,13 +40,13 @@ std::optional<MemorySample> CommandsPlatform::readMemory(PlatformError *error)
     const QString text = Kesh::shellcmd(QStringLiteral("vm_stat"));
     if (text.isEmpty())
         return readingFailed<MemorySample>(error, PlatformError::Kind::Unreadable,
-                                           QStringLiteral("vm_stat printed nothing"));
+                                           PlatformText::tr("vm_stat printed nothing"));
     std::optional<MemorySample> sample =
             sampleFromVmStat(text, patternForFrameworkVersion(m_frameworkVersion));
     if (!sample)
         return readingFailed<MemorySample>(error, PlatformError::Kind::UnexpectedText,
-                                           QStringLiteral("vm_stat printed no memory figures "
-                                                          "in the expected layout"));
+                                           PlatformText::tr("vm_stat printed no memory figures "
+                                                            "in the expected layout"));
     return sample;
 }
 
@@ -73,8 +75,8 @@ std::optional<QString> actionPid(const QString &pidText, ProcessActionResult *re
     const QString text = pidTextForAction(pidText);
     if (!validatedPid(text, qint64(::getpid()))) {
         *refusal = processActionResult(ProcessActionStatus::InvalidPid,
-                                       QStringLiteral("'%1' is not a process Kalvoren may "
-                                                      "act on.").arg(text));
+                                       PlatformText::tr("'%1' is not a process Kalvoren may "
+                                                        "act on.").arg(text));
         return std::nullopt;
     }
     return text;
@@ -107,7 +109,7 @@ std::optional<QList<ProcessRow>> CommandsPlatform::readProcesses(PlatformError *
     FILE *stream = popen("top -l 1 -o rsize -stats pid,rsize,cpu,command", "r");
     if (!stream)
         return readingFailed<QList<ProcessRow>>(error, PlatformError::Kind::Unreadable,
-                                                QStringLiteral("cannot start top"));
+                                                PlatformText::tr("cannot start top"));
     QByteArray text;
     char buffer[4096];
     size_t n = 0;
@@ -116,7 +118,7 @@ std::optional<QList<ProcessRow>> CommandsPlatform::readProcesses(PlatformError *
     pclose(stream);
     if (text.isEmpty())
         return readingFailed<QList<ProcessRow>>(error, PlatformError::Kind::Unreadable,
-                                                QStringLiteral("top printed nothing"));
+                                                PlatformText::tr("top printed nothing"));
     return processRowsFromTopText(text);
 }
 
@@ -135,18 +137,20 @@ ProcessActionResult CommandsPlatform::quitProcess(const QString &pidText)
     // the title ("CMD", "COMMAND") or nothing at all.
     if (name.isEmpty() || name == QLatin1String("CMD") || name == QLatin1String("COMMAND"))
         return processActionResult(ProcessActionStatus::NoSuchProcess,
-                                   QStringLiteral("Process %1 is no longer running.").arg(*pid));
+                                   PlatformText::tr("Process %1 is no longer running.")
+                                           .arg(*pid));
     const QString script = QStringLiteral("tell application \"%1\" to quit")
                                    .arg(appleScriptString(name));
     const int status = runShell(QStringLiteral("%1 -e %2")
                                         .arg(m_osascript, shellQuoted(script)));
     if (status != 0)
         return processActionResult(ProcessActionStatus::Failed,
-                                   QStringLiteral("%1 (process %2) did not accept the request "
-                                                  "to quit (osascript status %3).")
+                                   PlatformText::tr("%1 (process %2) did not accept the "
+                                                    "request to quit (osascript status %3).")
                                            .arg(name, *pid, QString::number(status)));
     return processActionResult(ProcessActionStatus::Done,
-                               QStringLiteral("Asked %1 (process %2) to quit.").arg(name, *pid));
+                               PlatformText::tr("Asked %1 (process %2) to quit.")
+                                       .arg(name, *pid));
 }
 
 ProcessActionResult CommandsPlatform::forceQuitProcess(const QString &pidText)
@@ -158,11 +162,11 @@ ProcessActionResult CommandsPlatform::forceQuitProcess(const QString &pidText)
     const int status = runShell(QStringLiteral("kill %1").arg(shellQuoted(*pid)));
     if (status != 0)
         return processActionResult(ProcessActionStatus::Failed,
-                                   QStringLiteral("kill %1 failed (status %2): the process has "
-                                                  "ended or belongs to another user.")
+                                   PlatformText::tr("kill %1 failed (status %2): the process "
+                                                    "has ended or belongs to another user.")
                                            .arg(*pid).arg(status));
     return processActionResult(ProcessActionStatus::Done,
-                               QStringLiteral("Sent process %1 the termination signal.")
+                               PlatformText::tr("Sent process %1 the termination signal.")
                                        .arg(*pid));
 }
 

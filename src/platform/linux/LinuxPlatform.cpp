@@ -1,5 +1,7 @@
 #include "LinuxPlatform.h"
 
+#include "platform/PlatformText.h"
+
 #include "PressureStall.h"
 #include "ProcProcesses.h"
 #include "ZramDevices.h"
@@ -81,8 +83,8 @@ bool LinuxPlatform::readProcFile(int *fd, const char *name, QByteArray *buffer, 
         *fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         if (*fd < 0) {
             if (error)
-                *error = QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(
-                                                                                std::strerror(errno)));
+                *error = PlatformText::tr("cannot open %1: %2")
+                                 .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
     }
@@ -98,8 +100,8 @@ bool LinuxPlatform::readProcFile(int *fd, const char *name, QByteArray *buffer, 
             if (errno == EINTR)
                 continue;
             if (error)
-                *error = QStringLiteral("cannot read %1: %2").arg(path, QString::fromLocal8Bit(
-                                                                                std::strerror(errno)));
+                *error = PlatformText::tr("cannot read %1: %2")
+                                 .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             ::close(*fd);
             *fd = -1;
             return false;
@@ -162,7 +164,7 @@ ProcessActionResult LinuxPlatform::quitProcess(const QString &pidText)
     const std::optional<qint64> pid = validatedPid(text, qint64(::getpid()));
     if (!pid)
         return processActionResult(ProcessActionStatus::InvalidPid,
-                                   QStringLiteral("'%1' is not a process Kalvoren may quit.")
+                                   PlatformText::tr("'%1' is not a process Kalvoren may quit.")
                                            .arg(text));
     // Only the user's own processes, refused as Force Quit refuses them: signal 0 says whether
     // the process is there and ours to signal (EPERM otherwise), and the owner check keeps a
@@ -173,8 +175,8 @@ ProcessActionResult LinuxPlatform::quitProcess(const QString &pidText)
         return resultFromErrno(EPERM, *pid);
     if (!m_windowCloser)
         return processActionResult(ProcessActionStatus::Unavailable,
-                                   QStringLiteral("Cannot ask process %1 to quit: no window "
-                                                  "system is available. Use Force Quit.")
+                                   PlatformText::tr("Cannot ask process %1 to quit: no window "
+                                                    "system is available. Use Force Quit.")
                                            .arg(*pid));
     return m_windowCloser(*pid);
 }
@@ -185,12 +187,12 @@ ProcessActionResult LinuxPlatform::forceQuitProcess(const QString &pidText)
     const std::optional<qint64> pid = validatedPid(text, qint64(::getpid()));
     if (!pid)
         return processActionResult(ProcessActionStatus::InvalidPid,
-                                   QStringLiteral("'%1' is not a process Kalvoren may end.")
+                                   PlatformText::tr("'%1' is not a process Kalvoren may end.")
                                            .arg(text));
     if (::kill(pid_t(*pid), SIGTERM) != 0)
         return resultFromErrno(errno, *pid);
     return processActionResult(ProcessActionStatus::Done,
-                               QStringLiteral("Sent process %1 the termination signal.")
+                               PlatformText::tr("Sent process %1 the termination signal.")
                                        .arg(*pid));
 }
 

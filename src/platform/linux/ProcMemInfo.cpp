@@ -1,5 +1,7 @@
 #include "ProcMemInfo.h"
 
+#include "platform/PlatformText.h"
+
 #include <algorithm>
 
 
@@ -110,11 +112,12 @@ MemoryPartitionResult partitionMemory(const MemInfo &info, quint64 pageSize)
             : !info.inactive             ? "Inactive"
                                          : nullptr;
     if (missing) {
-        result.error = QStringLiteral("/proc/meminfo has no %1 field").arg(QLatin1String(missing));
+        result.error = PlatformText::tr("/proc/meminfo has no %1 field")
+                               .arg(QLatin1String(missing));
         return result;
     }
     if (pageSize == 0 || pageSize % 1024 != 0) {
-        result.error = QStringLiteral("unusable page size %1").arg(pageSize);
+        result.error = PlatformText::tr("unusable page size %1").arg(pageSize);
         return result;
     }
     const quint64 kbPerPage = pageSize / 1024;

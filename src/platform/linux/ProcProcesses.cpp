@@ -1,5 +1,7 @@
 #include "ProcProcesses.h"
 
+#include "platform/PlatformText.h"
+
 #include <QFile>
 
 #include <dirent.h>
@@ -185,7 +187,7 @@ std::optional<QList<ProcessRow>> ProcProcesses::read(QString *error)
         m_rootFd = ::open(m_root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (m_rootFd < 0) {
             if (error)
-                *error = QStringLiteral("cannot open %1: %2")
+                *error = PlatformText::tr("cannot open %1: %2")
                                  .arg(QFile::decodeName(m_root),
                                       QString::fromLocal8Bit(std::strerror(errno)));
             return std::nullopt;
@@ -197,7 +199,7 @@ std::optional<QList<ProcessRow>> ProcProcesses::read(QString *error)
         if (listFd >= 0)
             ::close(listFd);
         if (error)
-            *error = QStringLiteral("cannot list %1").arg(QFile::decodeName(m_root));
+            *error = PlatformText::tr("cannot list %1").arg(QFile::decodeName(m_root));
         return std::nullopt;
     }
 

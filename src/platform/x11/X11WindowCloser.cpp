@@ -1,5 +1,7 @@
 #include "X11WindowCloser.h"
 
+#include "platform/PlatformText.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
@@ -165,9 +167,9 @@ void sendClientMessage(xcb_connection_t *c, xcb_window_t destination, xcb_window
 ProcessActionResult noAnswer(qint64 pid)
 {
     return processActionResult(ProcessActionStatus::Failed,
-                               QStringLiteral("The X server did not answer within %1 seconds "
-                                              "while asking process %2 to quit. Use Force Quit "
-                                              "to end it.")
+                               PlatformText::tr("The X server did not answer within %1 seconds "
+                                                "while asking process %2 to quit. Use Force "
+                                                "Quit to end it.")
                                        .arg(QString::number(answerTime.count()),
                                             QString::number(pid)));
 }
@@ -184,8 +186,9 @@ ProcessActionResult closeWindowsOfProcess(qint64 pid)
     xcb_connection_t *c = connection.get();
     if (xcb_connection_has_error(c))
         return processActionResult(ProcessActionStatus::Unavailable,
-                                   QStringLiteral("Cannot ask process %1 to quit: no X display "
-                                                  "to reach its windows. Use Force Quit.")
+                                   PlatformText::tr("Cannot ask process %1 to quit: no X "
+                                                    "display to reach its windows. Use Force "
+                                                    "Quit.")
                                            .arg(pid));
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; i < screenNumber && screens.rem; ++i)
@@ -263,18 +266,19 @@ ProcessActionResult closeWindowsOfProcess(qint64 pid)
         return noAnswer(pid);
     if (xcb_connection_has_error(c))
         return processActionResult(ProcessActionStatus::Failed,
-                                   QStringLiteral("The X connection failed while asking process "
-                                                  "%1 to quit.").arg(pid));
+                                   PlatformText::tr("The X connection failed while asking "
+                                                    "process %1 to quit.").arg(pid));
     if (asked == 0)
         return processActionResult(ProcessActionStatus::NoWindow,
-                                   QStringLiteral("Process %1 shows no window that can be asked "
-                                                  "to close. Use Force Quit to end it.")
+                                   PlatformText::tr("Process %1 shows no window that can be "
+                                                    "asked to close. Use Force Quit to end it.")
                                            .arg(pid));
     return processActionResult(ProcessActionStatus::Done,
-                               asked == 1 ? QStringLiteral("Asked process %1 to quit (1 window).")
+                               asked == 1 ? PlatformText::tr("Asked process %1 to quit (1 "
+                                                             "window).")
                                                     .arg(pid)
-                                          : QStringLiteral("Asked process %1 to quit (%2 "
-                                                           "windows).")
+                                          : PlatformText::tr("Asked process %1 to quit (%2 "
+                                                             "windows).")
                                                     .arg(QString::number(pid),
                                                          QString::number(asked)));
 }
