@@ -156,15 +156,15 @@ int main(int argc, char **argv)
     std::printf("worker CPU per refresh: %.2f ms (median of %d)\n", workerMs, runs);
     std::printf("top -b -n 1 CPU:        %.2f ms (median of %d)\n", topMs, runs);
     std::printf("ratio worker/top:       %.3f (target <= 0.30)\n", ratio);
-    std::printf("main thread CPU per refresh, median of %d; target <= 2 ms for the model "
-                "(update, sort, filter):\n", runs);
+    std::printf("main thread CPU per refresh, median of %d; target <= 2 ms for the window "
+                "(model update, sort, filter, then the table's layout and repaint):\n", runs);
     std::printf("  %-30s %8s %8s\n", "", "model", "window");
     double worst = 0;
     for (const Setting &setting : settings) {
-        const double modelMs = median(setting.model);
-        worst = std::max(worst, modelMs);
-        std::printf("  %-30s %5.3f ms %5.3f ms\n", setting.name, modelMs,
-                    median(setting.window));
+        const double windowMs = median(setting.window);
+        worst = std::max(worst, windowMs);
+        std::printf("  %-30s %5.3f ms %5.3f ms\n", setting.name, median(setting.model),
+                    windowMs);
     }
     const bool ok = ratio >= 0 && ratio <= 0.30 && worst <= 2.0;
     std::printf("%s\n", ok ? "within targets" : "OUTSIDE TARGETS");

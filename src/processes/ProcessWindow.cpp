@@ -10,8 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStaticText>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -20,6 +23,79 @@ using namespace Kalvoren;
 namespace {
 
 const char readingText[] = QT_TRANSLATE_NOOP("ProcessWindow", "Reading the process list...");
+
+// Paints a cell as the style would for a plain line of text. The table repaints every visible
+// row at each refresh; the style's general item painting (a text layout per cell, to place an
+// icon, a check box and wrapped text these cells never have) and shaping each text anew cost
+// several times the refresh itself. The texts repeat from one refresh to the next (pids, users,
+// sizes, commands), so each is laid out once and kept.
+class PlainTextDelegate : public QStyledItemDelegate
+{
+public:
+    explicit PlainTextDelegate(QWidget *view)
+        : QStyledItemDelegate(view)
+        , m_margin(view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1)
+    {
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QWidget *view = cell.widget;
+        QStyle *style = view->style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, view);
+
+        const QPalette::ColorGroup group = !(cell.state & QStyle::State_Enabled)
+                ? QPalette::Disabled
+                : cell.state & QStyle::State_Active ? QPalette::Normal : QPalette::Inactive;
+        const bool selected = cell.state & QStyle::State_Selected;
+        painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText
+                                                           : QPalette::Text));
+        painter->setFont(cell.font);
+        const QRect textRect = cell.rect.adjusted(m_margin, 0, -m_margin, 0);
+        const QStaticText &text = laidOut(cell.text, cell.font, textRect.width(),
+                                          cell.fontMetrics);
+        const QSizeF size = text.size();
+        const qreal x = cell.displayAlignment & Qt::AlignRight ? textRect.right() + 1 - size.width()
+                                                               : textRect.left();
+        painter->drawStaticText(QPointF(x, textRect.top() + (textRect.height() - size.height()) / 2),
+                                text);
+
+        if (cell.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(cell);
+            focus.backgroundColor = cell.palette.color(group, selected ? QPalette::Highlight
+                                                                       : QPalette::Window);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, view);
+        }
+    }
+
+private:
+    // The text as it fits in width, elided at the right where it does not.
+    const QStaticText &laidOut(const QString &text, const QFont &font, int width,
+                               const QFontMetrics &metrics) const
+    {
+        if (font != m_font || m_texts.size() > 4096) {
+            m_texts.clear();
+            m_font = font;
+        }
+        const auto key = std::make_pair(text, width);
+        auto found = m_texts.find(key);
+        if (found == m_texts.end()) {
+            QStaticText laid(metrics.elidedText(text, Qt::ElideRight, width));
+            laid.setTextFormat(Qt::PlainText);
+            laid.prepare(QTransform(), font);
+            found = m_texts.insert(key, laid);
+        }
+        return *found;
+    }
+
+    int m_margin;
+    mutable QFont m_font;
+    mutable QHash<std::pair<QString, int>, QStaticText> m_texts;
+};
 
 bool askWithMessageBox(QWidget *parent, const QString &question, const QString &action)
 {
@@ -64,6 +140,7 @@ ProcessWindow::ProcessWindow(TopMonitor *monitor, QWidget *parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_table->setWordWrap(false);
+    m_table->setItemDelegate(new PlainTextDelegate(m_table));
     m_table->verticalHeader()->hide();
     m_table->setAlternatingRowColors(true);
     m_table->setShowGrid(false);
