@@ -65,8 +65,7 @@ private:
         if (m_benchmark->m_progressPending.exchange(true, std::memory_order_acq_rel))
             return; // the waiting update will show this pass too
         m_lastPost = now;
-        Benchmark *b = m_benchmark;
-        QMetaObject::invokeMethod(b, [b] { b->showProgress(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(m_benchmark, "showProgress", Qt::QueuedConnection);
     }
 
     static constexpr std::chrono::milliseconds progressInterval { 100 };
@@ -151,20 +150,32 @@ void Benchmark::runTheTest(BenchmarkInputs inputs, std::optional<quint32> limitM
         result.outcome = BenchmarkOutcome::Failed;
         showAlert(benchmarkExceptionText(tr("unknown"), tr("an unexpected error")));
     }
-    QMetaObject::invokeMethod(this, [this, result] { finishTest(result); },
-                              Qt::QueuedConnection);
+    {
+        std::lock_guard lock(m_handOver);
+        m_lastResult = result;
+    }
+    QMetaObject::invokeMethod(this, "finishHandedOverTest", Qt::QueuedConnection);
     m_workerDone.store(true);
 }
 
 void Benchmark::showAlert(const QString &message)
 {
     // The alert belongs to the main thread; the worker waits here until it is closed.
-    QMetaObject::invokeMethod(
-            this,
-            [this, message] {
-                m_alertPresenter(benchmarkProblemTitle(), message);
-            },
-            Qt::BlockingQueuedConnection);
+    {
+        std::lock_guard lock(m_handOver);
+        m_alertMessage = message;
+    }
+    QMetaObject::invokeMethod(this, "presentAlert", Qt::BlockingQueuedConnection);
+}
+
+void Benchmark::presentAlert()
+{
+    QString message;
+    {
+        std::lock_guard lock(m_handOver);
+        message = m_alertMessage;
+    }
+    m_alertPresenter(benchmarkProblemTitle(), message);
 }
 
 void Benchmark::showProgress()
@@ -180,6 +191,16 @@ void Benchmark::showProgress()
         if (leftInfo)
             leftInfo->setText(m_prepLeftInfo);
     }
+}
+
+void Benchmark::finishHandedOverTest()
+{
+    BenchmarkResult result;
+    {
+        std::lock_guard lock(m_handOver);
+        result = m_lastResult;
+    }
+    finishTest(result);
 }
 
 void Benchmark::finishTest(BenchmarkResult result)

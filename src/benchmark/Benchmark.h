@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -86,8 +87,13 @@ private:
     void runTheTest(Kalvoren::BenchmarkInputs inputs, std::optional<quint32> limitMb);
     // From the worker: shows the alert on the main thread and waits until it is closed.
     void showAlert(const QString &message);
+    // The worker calls the next three by name, through the event queue: what they need crosses
+    // in atomics or in members under m_handOver, never in a lambda's capture. Qt's event queue
+    // orders the two threads with locks ThreadSanitizer cannot see; those it can.
+    Q_INVOKABLE void presentAlert();
     // On the main thread: shows the latest pass in the task and left fields.
-    void showProgress();
+    Q_INVOKABLE void showProgress();
+    Q_INVOKABLE void finishHandedOverTest();
     void finishTest(Kalvoren::BenchmarkResult result);
 
     std::atomic<bool> m_cancelRequest { false };
@@ -111,6 +117,9 @@ private:
     std::atomic<bool> m_workerDone { true };
 
     AlertPresenter m_alertPresenter;
+    std::mutex m_handOver;
+    QString m_alertMessage;                 // guarded by m_handOver
+    Kalvoren::BenchmarkResult m_lastResult; // guarded by m_handOver
     Kalvoren::BenchmarkAllocator m_allocator;
     std::thread m_worker;
 };
