@@ -89,7 +89,7 @@ bool AppController::showNoticeBeforeRun()
     m_memoryBeforeRun = takeMemorySnapshot();
     if (hiddenInSettings("hideHelper1") || !m_noticeBeforeRun)
         return false;
-    centreAndShow(m_noticeBeforeRun);
+    placeAndShow(m_noticeBeforeRun);
     return true;
 }
 
@@ -120,7 +120,7 @@ void AppController::showNoticeAfterRun()
                                    .replace(QStringLiteral(" MB"), QStringLiteral("\u00a0MB"));
     m_noticeAfterRun->textLabel()->setText(noticeAfterRunText() + QStringLiteral("\n\n")
                                            + change + QStringLiteral("\n\n") + report);
-    centreAndShow(m_noticeAfterRun);
+    placeAndShow(m_noticeAfterRun);
 }
 
 void AppController::closeNoticeAfterRun()

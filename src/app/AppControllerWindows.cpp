@@ -1,25 +1,40 @@
 #include "AppController.h"
+#include "PanelPlacement.h"
 #include "WindowPlacement.h"
 
 #include "benchmark/Benchmark.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
-using Kalvoren::centreAndShow;
+using Kalvoren::placeAndShow;
 
 namespace Kalvoren {
 
-void centreAndShow(QWidget *window)
+void placeAndShow(QWidget *window)
 {
     if (!window)
         return;
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(area.center());
+    // A window already open stays where the user put it; it only comes forward.
+    if (screen && !window->isVisible()) {
+        int othersOpen = 0;
+        for (const QWidget *other : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = other->windowType();
+            if (other != window && other->isVisible()
+                && (type == Qt::Window || type == Qt::Dialog))
+                ++othersOpen;
+        }
+        // The frame is known once the window has been shown; before, allow for a title bar.
+        QSize decoration = window->frameGeometry().size() - window->size();
+        if (decoration.height() <= 0)
+            decoration = QSize(0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        const QRect frame = windowFrame(window->size() + decoration,
+                                        screen->availableGeometry(), othersOpen);
+        if (frame.size() != window->size() + decoration)
+            window->resize(frame.size() - decoration);
         window->move(frame.topLeft());
     }
     window->show();
@@ -45,17 +60,17 @@ void AppController::setBenchmark(Benchmark *benchmark)
 
 void AppController::showAbout()
 {
-    centreAndShow(aboutBox);
+    placeAndShow(aboutBox);
 }
 
 void AppController::showLoggerWindow()
 {
-    centreAndShow(loggerWindow);
+    placeAndShow(loggerWindow);
 }
 
 void AppController::showBenchmarkWindow()
 {
-    centreAndShow(benchmarkWindow);
+    placeAndShow(benchmarkWindow);
     // A fresh proposal from the current figures every time the window opens.
     if (benchmarkObject)
         benchmarkObject->suggest();
@@ -63,5 +78,5 @@ void AppController::showBenchmarkWindow()
 
 void AppController::showProcessWindow()
 {
-    centreAndShow(processWindow);
+    placeAndShow(processWindow);
 }

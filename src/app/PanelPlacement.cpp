@@ -59,4 +59,15 @@ QPoint panelTopLeft(const QRect &anchor, QSize panelSize, const QList<ScreenArea
     return topLeft;
 }
 
+QRect windowFrame(QSize frameSize, const QRect &available, int othersOpen)
+{
+    QRect frame(QPoint(), frameSize.boundedTo(available.size()));
+    frame.moveCenter(available.center());
+    const int room = std::min(available.right() - frame.right(),
+                              available.bottom() - frame.bottom());
+    const int steps = room / windowCascadeStep + 1;
+    const int offset = (std::max(othersOpen, 0) % steps) * windowCascadeStep;
+    return frame.translated(offset, offset);
+}
+
 } // namespace Kalvoren

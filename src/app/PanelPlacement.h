@@ -26,4 +26,14 @@ inline constexpr int panelPointerInset = 110;
 // outside every screen uses the nearest one; no screens at all leave the unclamped position.
 QPoint panelTopLeft(const QRect &anchor, QSize panelSize, const QList<ScreenArea> &screens);
 
+// How far down and right each further window opens from the last.
+inline constexpr int windowCascadeStep = 32;
+
+// Where a window of Kalvoren's own (About, Memory Log, Benchmark, Processes, the notices)
+// opens, as its frame's rectangle on a screen's available area: centred, one step down and
+// right for each window already open so that none hides another (starting again at the centre
+// before a window would leave the area), and no larger than the area (a large scale factor on
+// a small screen).
+QRect windowFrame(QSize frameSize, const QRect &available, int othersOpen);
+
 } // namespace Kalvoren

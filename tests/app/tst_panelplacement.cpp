@@ -111,6 +111,27 @@ private slots:
         }
     }
 
+    void windowsOpenOnScreenWithoutHidingEachOther()
+    {
+        const QRect area(0, 30, 1920, 1050);
+        QList<QRect> frames;
+        for (int others = 0; others < 40; ++others) {
+            const QRect frame = windowFrame(QSize(660, 560), area, others);
+            QVERIFY(area.contains(frame));
+            frames << frame;
+        }
+        QCOMPARE(frames.first().center(), area.center());
+        QCOMPARE(frames.at(1).topLeft(), frames.first().topLeft() + QPoint(32, 32));
+        // Before one would leave the area, the next starts again at the centre.
+        QVERIFY(frames.indexOf(frames.first(), 1) > 1);
+
+        // A window larger than the screen (scale factor 2 on a 1080-pixel screen) is shrunk
+        // to it, and a window with no room to step aside stays centred.
+        const QRect half(0, 0, 960, 520);
+        QCOMPARE(windowFrame(QSize(660, 560), half, 0), QRect(150, 0, 660, 520));
+        QCOMPARE(windowFrame(QSize(660, 560), half, 3), QRect(150, 0, 660, 520));
+    }
+
     void panelOnScreenWheneverItFits()
     {
         // Sweep the pointer, and an icon, over both screens of a two-screen setup: the panel
