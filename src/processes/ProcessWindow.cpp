@@ -58,10 +58,11 @@ public:
         const QStaticText &text = laidOut(cell.text, cell.font, textRect.width(),
                                           cell.fontMetrics);
         const QSizeF size = text.size();
-        const qreal x = cell.displayAlignment & Qt::AlignRight ? textRect.right() + 1 - size.width()
-                                                               : textRect.left();
-        painter->drawStaticText(QPointF(x, textRect.top() + (textRect.height() - size.height()) / 2),
-                                text);
+        const qreal x = cell.displayAlignment & Qt::AlignRight
+                ? textRect.right() + 1 - size.width()
+                : textRect.left();
+        const qreal y = textRect.top() + (textRect.height() - size.height()) / 2;
+        painter->drawStaticText(QPointF(x, y), text);
 
         if (cell.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
