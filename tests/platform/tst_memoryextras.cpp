@@ -84,6 +84,9 @@ private slots:
         QCOMPARE(selectedZramAlgorithm("[zstd]\n"), QStringLiteral("zstd"));
         QCOMPARE(selectedZramAlgorithm("lzo lz4\n"), QString());
         QCOMPARE(selectedZramAlgorithm("[]"), QString());
+        // Damaged texts (found by the fuzzer): never a bracket in the name.
+        QCOMPARE(selectedZramAlgorithm("a [b [c] d"), QStringLiteral("c"));
+        QCOMPARE(selectedZramAlgorithm("] x [] [y]"), QStringLiteral("y"));
     }
 
     void savedSystemGivesEveryFigure()

@@ -64,11 +64,18 @@ ZramMmStat parseZramMmStat(QByteArrayView text)
 
 QString selectedZramAlgorithm(QByteArrayView text)
 {
-    const qsizetype open = text.indexOf('[');
-    const qsizetype close = open < 0 ? -1 : text.indexOf(']', open);
-    if (close <= open + 1)
-        return QString();
-    return QString::fromLatin1(text.sliced(open + 1, close - open - 1));
+    // The kernel brackets the selected one: "lzo [lzo-rle] lz4". In a damaged text the first
+    // pair with nothing but a name between its brackets counts, so that no bracket is taken
+    // into the name.
+    qsizetype from = 0;
+    qsizetype close = -1;
+    while ((close = text.indexOf(']', from)) >= 0) {
+        const qsizetype open = text.lastIndexOf('[', close);
+        if (open >= from && close > open + 1)
+            return QString::fromLatin1(text.sliced(open + 1, close - open - 1));
+        from = close + 1;
+    }
+    return QString();
 }
 
 QList<ZramDevice> readZramDevices(const QString &sysRoot)
