@@ -6,12 +6,25 @@ E2E_ARTIFACTS=${E2E_ARTIFACTS:-$(pwd)/artifacts}
 mkdir -p "$E2E_ARTIFACTS"
 E2E_PIDS=()
 
-# Stops what the test started, newest first, so that clients go before the X server.
+# Stops what the test started, newest first, so that clients go before the X server. A
+# process that has not ended five seconds after SIGTERM gets SIGKILL: a test must not hang in
+# its clean-up until CTest's timeout.
+e2e_running() {
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ $state != Z* ]] # a child that has ended stays a zombie until it is waited for
+}
 e2e_cleanup() {
-    local i
+    local i pid n
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        kill "${E2E_PIDS[i]}" 2>/dev/null || true
-        wait "${E2E_PIDS[i]}" 2>/dev/null || true
+        pid=${E2E_PIDS[i]}
+        kill "$pid" 2>/dev/null || continue
+        for n in $(seq 1 50); do
+            e2e_running "$pid" || break
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
 }
 trap e2e_cleanup EXIT
@@ -76,9 +89,11 @@ e2e_start_tray() {
     sleep 1
 }
 
-# Starts a private session bus for this test and exports its address.
+# Starts a private session bus for this test and exports its address. The bus and the
+# services it starts (xfconfd for xfce4-panel) get no descriptor of the test's output: one of
+# them outliving the test would keep CTest waiting for the end of that output.
 e2e_start_bus() {
-    eval "$(dbus-launch --sh-syntax)"
+    eval "$(dbus-launch --sh-syntax </dev/null 2>/dev/null)"
     E2E_PIDS+=("$DBUS_SESSION_BUS_PID")
 }
 
