@@ -111,6 +111,7 @@ std::optional<double> difference(std::optional<double> from, std::optional<doubl
     return from && to ? std::optional<double>(*to - *from) : std::nullopt;
 }
 
+// Scripts read the keys and values: they stay as they are in every language.
 QString jsonResult(const OptimizerResult &r, const Snapshot &before, const Snapshot &after,
                    double seconds)
 {
